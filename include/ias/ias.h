@@ -1,0 +1,11 @@
+#ifndef IAS_IAS_H
+#define IAS_IAS_H
+
+/* libias: access to IAS-ECC and IAS smart cards through PC/SC readers.
+ * This umbrella header is all an application includes. */
+
+#include <ias/CBlob.h>
+#include <ias/CIASException.h>
+#include <ias/Export.h>
+
+#endif
