@@ -1,0 +1,51 @@
+#include "Zaz/CardFrameworkException.h"
+#include "Zaz/IsoException.h"
+#include "Zaz/PCSCException.h"
+#include "Zaz/PCSCResetException.h"
+#include "Zaz/SCardCommException.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(CardFrameworkExceptionTest, ParsesTheErrorCodeAfterTheFirstEquals) {
+    struct {
+        const char* message;
+        unsigned long code;
+    } rows[] = {
+        {"IsoException", 0},
+        {"PCSCException. Error code = 0x80100068", 0x80100068},
+        {"x = 42 and = 7", 42},             // first "=" wins
+        {"x = 0x801000691234", 0x80100069}, // at most ten characters
+        {"x =", 0},                         // nothing after the "="
+        {"x = ", 0},
+        {"x =5", 0},     // the character after "=" is skipped whatever it is
+        {"x = 017", 15}, // base 0: leading zero is octal
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        EXPECT_EQ(ZAZ::CardFrameworkException(row.message).errorCode(), row.code);
+    }
+}
+
+TEST(CardFrameworkExceptionTest, KeepsAtMost255Characters) {
+    const std::string longText(300, 'x');
+    const ZAZ::CardFrameworkException e(longText.c_str());
+    EXPECT_EQ(std::string(e.message()), longText.substr(0, 255));
+}
+
+TEST(CardFrameworkExceptionTest, PcscMessagesCarryTheCode) {
+    const ZAZ::PCSCResetException reset(1, 0x80100068, "PCSCResetException");
+    EXPECT_STREQ(reset.message(), "PCSCResetException. Error code = 0x80100068");
+    EXPECT_EQ(reset.getErrorCode(), 0x80100068u);
+    EXPECT_EQ(reset.getOrigin(), 1u);
+    EXPECT_EQ(reset.errorCode(), 0x80100068u);
+
+    const ZAZ::SCardCommException plain(0x1F);
+    EXPECT_STREQ(plain.message(), "SCardCommException with error code = 0x0000001F");
+    EXPECT_EQ(plain.getOrigin(), 0u);
+
+    const ZAZ::IsoException iso(0x6A82, "IsoException");
+    EXPECT_EQ(iso.sw(), 0x6A82);
+    EXPECT_EQ(ZAZ::IsoException("IsoException").sw(), 0);
+}
