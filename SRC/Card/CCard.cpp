@@ -1,0 +1,123 @@
+#include "Card/CCard.h"
+
+#include "Card/CTerminal.h"
+#include "Zaz/CardFrameworkException.h"
+#include "Zaz/IsoException.h"
+#include "Zaz/Messages.h"
+
+#include <algorithm>
+
+namespace IAS {
+namespace {
+constexpr std::int32_t kMaxPiece = 255;
+constexpr std::uint8_t kChainingBit = 0x10;
+constexpr std::uint8_t kInsGetResponse = 0xC0;
+
+bool isSuccess(std::uint16_t sw) { return sw == 0x9000; }
+bool isMoreData(std::uint16_t sw) { return (sw & 0xFF00) == 0x6100; }
+} // namespace
+
+struct CCard::Record {
+    CCard* owner;
+    CTerminal* terminal = nullptr;
+    std::int32_t maxResponseLength = 256;
+    std::uint8_t cla = 0x00;
+};
+
+CCard::CCard() : m_record(new Record{this}) {}
+
+CCard::CCard(CTerminal* terminal) : CCard() { m_record->terminal = terminal; }
+
+CCard& CCard::operator=(const CCard& other) {
+    if (this != &other) {
+        m_record->terminal = other.m_record->terminal;
+        m_record->maxResponseLength = other.m_record->maxResponseLength;
+    }
+    return *this;
+}
+
+CCard::~CCard() = default;
+
+void CCard::reset() {
+    if (m_record->terminal == nullptr) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+    }
+    m_record->terminal->reset();
+}
+
+CCardResponse CCard::transmit(const CCardCommand& command) { return exchange(command, 0); }
+
+CCardResponse CCard::transmitExpectingData(const CCardCommand& command) {
+    return exchange(command, 256);
+}
+
+CCardResponse CCard::transmit(const CCardCommand& command, std::uint8_t le) {
+    return exchange(command, le == 0 ? 256u : le);
+}
+
+void CCard::setMaxResponseLength(int n) {
+    if (n < 1 || n > 256) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
+    }
+    m_record->maxResponseLength = n;
+}
+
+int CCard::maxResponseLength() const { return m_record->maxResponseLength; }
+CTerminal* CCard::terminal() const { return m_record->terminal; }
+std::uint8_t CCard::cla() const { return m_record->cla; }
+
+void CCard::verify(std::uint8_t reference, const ZAZ::ByteVectorBase& pin) {
+    transmit(CCardCommand(m_record->cla, 0x20, 0x00, reference, pin));
+}
+
+void CCard::changeReferenceData(std::uint8_t p1, std::uint8_t reference,
+                                const ZAZ::ByteVectorBase& data) {
+    transmit(CCardCommand(m_record->cla, 0x24, p1, reference, data));
+}
+
+void CCard::resetRetryCounter(std::uint8_t p1, std::uint8_t reference,
+                              const ZAZ::ByteVectorBase& data) {
+    transmit(CCardCommand(m_record->cla, 0x2C, p1, reference, data));
+}
+
+CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
+    CTerminal* terminal = m_record->terminal;
+    if (terminal == nullptr) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+    }
+    const CCardCommand copy(command);
+    const std::int32_t total = copy.data.size();
+    std::int32_t offset = 0;
+    ZAZ::ByteVector piece;
+    ZAZ::ByteVector received;
+    std::uint16_t sw = 0;
+    do {
+        const std::int32_t remaining = total - offset;
+        const bool last = remaining <= kMaxPiece;
+        const std::int32_t length = last ? remaining : kMaxPiece;
+        const std::uint8_t cla = last ? static_cast<std::uint8_t>(copy.cla & ~kChainingBit)
+                                      : static_cast<std::uint8_t>(copy.cla | kChainingBit);
+        piece.assign(copy.data.data() + offset, length);
+        terminal->transmit(cla, copy.ins, copy.p1, copy.p2, piece, last ? le : 0, received, sw);
+        if (!isSuccess(sw) && !isMoreData(sw)) {
+            throw ZAZ::IsoException(sw, ZAZ::Msg::kIsoException);
+        }
+        offset += length;
+    } while (offset < total);
+
+    CCardResponse result(sw, received);
+    const auto channel = static_cast<std::uint8_t>(copy.cla & 0x03);
+    while (isMoreData(result.sw)) {
+        const std::uint32_t available = result.sw & 0xFF;
+        terminal->transmit(channel, kInsGetResponse, 0x00, 0x00, ZAZ::ByteVectorBase(),
+                           available == 0 ? 256u : available, received, sw);
+        if (!isSuccess(sw) && !isMoreData(sw)) {
+            throw ZAZ::IsoException(sw, ZAZ::Msg::kIsoException);
+        }
+        result.data.append(received);
+        result.sw = sw;
+    }
+    return result;
+}
+
+} // namespace IAS

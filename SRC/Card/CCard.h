@@ -1,0 +1,61 @@
+#ifndef IAS_CCARD_H
+#define IAS_CCARD_H
+
+#include "Card/CCardCommand.h"
+#include "Card/CCardResponse.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace IAS {
+
+class CTerminal;
+
+/// The command layer's card object: command chaining for long data fields,
+/// the GET RESPONSE loop on 61xx, and IsoException for every other status word
+/// but 9000. Does not own its terminal.
+class CCard {
+public:
+    CCard();
+    explicit CCard(CTerminal* terminal);
+    /// Copies the terminal and the maximum response length; keeps this object's class byte.
+    CCard& operator=(const CCard& other);
+    CCard(const CCard&) = delete;
+    virtual ~CCard();
+
+    /// Warm reset through the terminal; "An unknown error occurred." without one.
+    virtual void reset();
+    /// Exchange without expected response data (no Le).
+    virtual CCardResponse transmit(const CCardCommand& command);
+    /// Exchange expecting up to 256 response bytes.
+    virtual CCardResponse transmitExpectingData(const CCardCommand& command);
+    /// Exchange with an 8-bit Le; 0 means 256.
+    virtual CCardResponse transmit(const CCardCommand& command, std::uint8_t le);
+
+    /// 1..256, else "Illegal parameter in function call.".
+    void setMaxResponseLength(int n);
+    int maxResponseLength() const;
+    CTerminal* terminal() const;
+    std::uint8_t cla() const;
+
+    /// VERIFY (INS 20, P1 00); the card's status word surfaces as IsoException.
+    void verify(std::uint8_t reference, const ZAZ::ByteVectorBase& pin);
+    /// CHANGE REFERENCE DATA (INS 24).
+    void changeReferenceData(std::uint8_t p1, std::uint8_t reference,
+                             const ZAZ::ByteVectorBase& data);
+    /// RESET RETRY COUNTER (INS 2C).
+    void resetRetryCounter(std::uint8_t p1, std::uint8_t reference,
+                           const ZAZ::ByteVectorBase& data);
+
+protected:
+    /// One logical exchange; le is 0 (absent) or 1..256.
+    CCardResponse exchange(const CCardCommand& command, std::uint32_t le);
+
+private:
+    struct Record;
+    std::unique_ptr<Record> m_record;
+};
+
+} // namespace IAS
+
+#endif

@@ -1,0 +1,7 @@
+#include "Card/CTerminal.h"
+
+namespace IAS {
+
+CTerminal::~CTerminal() = default;
+
+} // namespace IAS

@@ -1,0 +1,34 @@
+#ifndef IAS_CTERMINAL_H
+#define IAS_CTERMINAL_H
+
+#include "Zaz/ByteVector.h"
+
+#include <cstdint>
+#include <string>
+
+namespace IAS {
+
+/// The command layer's view of one reader with a card in it.
+class CTerminal {
+public:
+    virtual ~CTerminal();
+
+    virtual ZAZ::ByteVector atr() = 0;
+    virtual std::string readerName() = 0;
+    /// Warm reset of the card.
+    virtual void reset() = 0;
+    virtual void beginTransaction() {}
+    virtual void endTransaction() {}
+    /// One exchange. le is 0 (no Le) or 1..256; data has fewer than 256 bytes;
+    /// responseData receives the response without its status word.
+    virtual void transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
+                          const ZAZ::ByteVectorBase& data, std::uint32_t le,
+                          ZAZ::ByteVector& responseData, std::uint16_t& sw) = 0;
+    virtual bool supportsSecurePinEntry() const = 0;
+    virtual bool supportsExtendedLength() const = 0;
+    virtual std::uint32_t exchangeCount() const = 0;
+};
+
+} // namespace IAS
+
+#endif
