@@ -13,8 +13,12 @@ constexpr std::int32_t kMaxPiece = 255;
 constexpr std::uint8_t kChainingBit = 0x10;
 constexpr std::uint8_t kInsGetResponse = 0xC0;
 
-bool isSuccess(std::uint16_t sw) { return sw == 0x9000; }
-bool isMoreData(std::uint16_t sw) { return (sw & 0xFF00) == 0x6100; }
+bool isSuccess(std::uint16_t sw) {
+    return sw == 0x9000;
+}
+bool isMoreData(std::uint16_t sw) {
+    return (sw & 0xFF00) == 0x6100;
+}
 } // namespace
 
 struct CCard::Record {
@@ -26,7 +30,9 @@ struct CCard::Record {
 
 CCard::CCard() : m_record(new Record{this}) {}
 
-CCard::CCard(CTerminal* terminal) : CCard() { m_record->terminal = terminal; }
+CCard::CCard(CTerminal* terminal) : CCard() {
+    m_record->terminal = terminal;
+}
 
 CCard& CCard::operator=(const CCard& other) {
     if (this != &other) {
@@ -45,7 +51,9 @@ void CCard::reset() {
     m_record->terminal->reset();
 }
 
-CCardResponse CCard::transmit(const CCardCommand& command) { return exchange(command, 0); }
+CCardResponse CCard::transmit(const CCardCommand& command) {
+    return exchange(command, 0);
+}
 
 CCardResponse CCard::transmitExpectingData(const CCardCommand& command) {
     return exchange(command, 256);
@@ -62,9 +70,15 @@ void CCard::setMaxResponseLength(int n) {
     m_record->maxResponseLength = n;
 }
 
-int CCard::maxResponseLength() const { return m_record->maxResponseLength; }
-CTerminal* CCard::terminal() const { return m_record->terminal; }
-std::uint8_t CCard::cla() const { return m_record->cla; }
+int CCard::maxResponseLength() const {
+    return m_record->maxResponseLength;
+}
+CTerminal* CCard::terminal() const {
+    return m_record->terminal;
+}
+std::uint8_t CCard::cla() const {
+    return m_record->cla;
+}
 
 void CCard::verify(std::uint8_t reference, const ZAZ::ByteVectorBase& pin) {
     transmit(CCardCommand(m_record->cla, 0x20, 0x00, reference, pin));

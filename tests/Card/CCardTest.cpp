@@ -53,7 +53,7 @@ TEST(CCardTest, CollectsGetResponseChunksOnTheLogicalChannel) {
     struct {
         const char* name;
         std::uint8_t cla;
-        const char* first;         // expected first command
+        const char* first;           // expected first command
         const char* getResponses[2]; // expected GET RESPONSE commands
     } rows[] = {
         {"basic channel", 0x00, "00 A4 04 00 02 A000 00", {"00 C0 00 00 10", "00 C0 00 00 00"}},
@@ -105,9 +105,7 @@ TEST(CCardTest, ErrorOnAChainedPieceStopsTheChain) {
     CCard card(&terminal);
     const std::string data = repeat("00", 300);
     terminal.expect(("10 DA 00 00 FF" + repeat("00", 255)).c_str(), "6700");
-    EXPECT_EQ(isoStatus([&] {
-                  card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(data)));
-              }),
+    EXPECT_EQ(isoStatus([&] { card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(data))); }),
               0x6700);
     EXPECT_TRUE(terminal.done());
 }

@@ -15,8 +15,7 @@
 class ScriptedTerminal : public IAS::CTerminal {
 public:
     void expect(const char* command, const char* response) {
-        m_script.emplace_back(ZAZ::ByteVector(command).toString(),
-                              ZAZ::ByteVector(response));
+        m_script.emplace_back(ZAZ::ByteVector(command).toString(), ZAZ::ByteVector(response));
     }
     bool done() const { return m_script.empty(); }
     int resets = 0;
@@ -26,8 +25,8 @@ public:
     std::string readerName() override { return "Scripted"; }
     void reset() override { ++resets; }
     void transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
-                  const ZAZ::ByteVectorBase& data, std::uint32_t le,
-                  ZAZ::ByteVector& responseData, std::uint16_t& sw) override {
+                  const ZAZ::ByteVectorBase& data, std::uint32_t le, ZAZ::ByteVector& responseData,
+                  std::uint16_t& sw) override {
         ++sent;
         ZAZ::ByteVector command;
         for (std::uint8_t b : {cla, ins, p1, p2}) {

@@ -1,0 +1,256 @@
+#include "Card/CCiaCard.h"
+
+#include "Card/CTerminal.h"
+#include "Zaz/CardFrameworkException.h"
+#include "Zaz/IsoException.h"
+#include "Zaz/Messages.h"
+
+#include <algorithm>
+
+namespace IAS {
+namespace {
+constexpr std::uint8_t kInsSelect = 0xA4;
+constexpr std::uint8_t kMfUnknown = 0xFF;
+constexpr std::uint8_t kMfByReset = 0xFE;
+constexpr std::uint8_t kP2Fcp = 0x04;
+constexpr std::uint8_t kP2NoData = 0x0C;
+const unsigned char kMasterFileId[2] = {0x3F, 0x00};
+
+const ZAZ::ByteVector& masterFile() {
+    static const ZAZ::ByteVector mf(kMasterFileId, 2);
+    return mf;
+}
+
+bool startsWithMasterFile(const ZAZ::ByteVectorBase& path) {
+    return path.size() >= 2 && path.data()[0] == 0x3F && path.data()[1] == 0x00;
+}
+
+bool sameBytes(const ZAZ::ByteVectorBase& a, const unsigned char* b, std::int32_t n) {
+    return a.size() == n && (n == 0 || std::equal(a.begin(), a.end(), b));
+}
+
+void illegal() {
+    throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
+}
+} // namespace
+
+struct CCiaCard::Selection {
+    explicit Selection(CCiaCard* o) : owner(o) {}
+
+    CCiaCard* owner;
+    bool valid = false;
+    ZAZ::ByteVector aid;
+    ZAZ::ByteVector path;
+    ZAZ::ByteVector parentPath;
+    std::uint8_t mfSelectP1 = kMfUnknown;
+
+    void copyFrom(const Selection& other) {
+        valid = other.valid;
+        aid = other.aid;
+        path = other.path;
+        parentPath = other.parentPath;
+        mfSelectP1 = other.mfSelectP1;
+    }
+    void invalidate() {
+        valid = false;
+        aid.clear();
+        path.clear();
+        parentPath.clear();
+    }
+};
+
+CCiaCard::CCiaCard() : m_selection(new Selection(this)) {}
+
+CCiaCard::CCiaCard(CTerminal* terminal) : CCard(terminal), m_selection(new Selection(this)) {}
+
+CCiaCard& CCiaCard::operator=(const CCiaCard& other) {
+    if (this != &other) {
+        CCard::operator=(other);
+        m_selection->copyFrom(*other.m_selection);
+    }
+    return *this;
+}
+
+CCiaCard::~CCiaCard() = default;
+
+void CCiaCard::reset() {
+    CCard::reset();
+    m_selection->aid.clear();
+    m_selection->path.clear();
+    m_selection->parentPath.clear();
+    m_selection->valid = true;
+}
+
+void CCiaCard::invalidateSelection() {
+    m_selection->invalidate();
+}
+
+ZAZ::ByteVector CCiaCard::select(std::uint8_t p1, std::uint8_t p2,
+                                 const ZAZ::ByteVectorBase& data) {
+    return transmitExpectingData(CCardCommand(cla(), kInsSelect, p1, p2, data)).data;
+}
+
+ZAZ::ByteVector CCiaCard::selectWithRetry(std::uint8_t p1, std::uint8_t p2,
+                                          const ZAZ::ByteVectorBase& data) {
+    try {
+        return select(p1, p2, data);
+    } catch (const ZAZ::IsoException& e) {
+        if (e.sw() != 0x6A82 && e.sw() != 0x6A86) {
+            throw;
+        }
+    }
+    CCard::reset();
+    return select(p1, p2, data);
+}
+
+void CCiaCard::selectMasterFile(std::uint8_t p2) {
+    std::uint8_t& learned = m_selection->mfSelectP1;
+    if (learned == kMfByReset) {
+        CCard::reset();
+        return;
+    }
+    if (learned != kMfUnknown) {
+        select(learned, p2, masterFile());
+        return;
+    }
+    try {
+        learned = 0x00;
+        try {
+            select(0x00, p2, masterFile());
+            return;
+        } catch (const ZAZ::IsoException& e) {
+            if (e.sw() != 0x6A86) {
+                throw;
+            }
+        }
+        learned = 0x01;
+        select(0x01, p2, masterFile());
+    } catch (const ZAZ::CardFrameworkException&) {
+        // Neither form works on this card: a warm reset makes the master file current.
+        learned = kMfByReset;
+        CCard::reset();
+    }
+}
+
+void CCiaCard::selectFile(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
+                          CFileControlParameters* fcpOut) {
+    (void)fcpOut;
+    selectFileRaw(aid, path, nullptr);
+}
+
+void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVectorBase& pathIn,
+                             ZAZ::ByteVector* fcpResponse) {
+    Selection& cache = *m_selection;
+    try {
+        if (pathIn.size() < 2 || pathIn.size() % 2 != 0) {
+            illegal();
+        }
+        const bool absolute = startsWithMasterFile(pathIn);
+        const ZAZ::ByteVectorBase path = absolute ? ZAZ::ByteVectorBase(pathIn, 2) : pathIn;
+        if (path.size() < 2) {
+            illegal();
+        }
+        const ZAZ::ByteVectorBase aid = absolute ? ZAZ::ByteVectorBase() : aidIn;
+        const std::uint8_t p2 = fcpResponse != nullptr ? kP2Fcp : kP2NoData;
+        const ZAZ::ByteVectorBase lastId(path, path.size() - 2);
+        const std::int32_t parentLength = path.size() - 2;
+
+        if (cache.valid && cache.aid == aid) {
+            if (cache.path == path && fcpResponse == nullptr) {
+                return;
+            }
+            if (sameBytes(cache.parentPath, path.data(), parentLength)) {
+                ZAZ::ByteVector response = select(0x02, p2, lastId);
+                cache.path.assign(path);
+                if (fcpResponse != nullptr) {
+                    *fcpResponse = std::move(response);
+                }
+                return;
+            }
+        }
+
+        cache.valid = false;
+        if (!aid.empty()) {
+            selectWithRetry(0x04, kP2NoData, aid);
+        } else if (absolute) {
+            selectWithRetry(0x00, kP2NoData, masterFile());
+        } else {
+            selectMasterFile(kP2NoData);
+        }
+        cache.aid.assign(aid);
+
+        const std::uint8_t p1 = path.size() == 2 ? 0x02 : (absolute ? 0x08 : 0x09);
+        ZAZ::ByteVector response = select(p1, p2, path);
+        cache.path.assign(path);
+        cache.parentPath.assign(path.data(), parentLength);
+        cache.valid = true;
+        if (fcpResponse != nullptr) {
+            *fcpResponse = std::move(response);
+        }
+    } catch (...) {
+        cache.invalidate();
+        throw;
+    }
+}
+
+ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
+                                     std::int32_t count) {
+    if (fileId == 31 || count < 1 || offset < 0) {
+        illegal();
+    }
+    ZAZ::ByteVector result;
+    std::int32_t remaining = count;
+    while (offset < 0x10000) {
+        const std::int32_t chunk = std::min(remaining, maxResponseLength());
+        const auto le = static_cast<std::uint8_t>(chunk & 0xFF); // 256 goes out as 00
+        CCardResponse response;
+        if (fileId == 0 && offset <= 0x7FFF) {
+            response = transmit(CCardCommand(cla(), 0xB0, static_cast<std::uint8_t>(offset >> 8),
+                                             static_cast<std::uint8_t>(offset & 0xFF)),
+                                le);
+        } else if (fileId >= 1 && fileId <= 30 && offset <= 0xFF) {
+            response = transmit(CCardCommand(cla(), 0xB0, static_cast<std::uint8_t>(0x80 | fileId),
+                                             static_cast<std::uint8_t>(offset)),
+                                le);
+        } else {
+            ZAZ::ByteVector offsetObject;
+            offsetObject.appendByte(0x54);
+            offsetObject.appendByte(0x02);
+            offsetObject.appendU16(static_cast<std::uint16_t>(offset));
+            response =
+                transmit(CCardCommand(cla(), 0xB1, static_cast<std::uint8_t>(fileId >> 8),
+                                      static_cast<std::uint8_t>(fileId & 0xFF), offsetObject),
+                         le);
+        }
+        const std::int32_t got = std::min(response.data.size(), remaining);
+        if (got == 0) {
+            // A card that answers 9000 without data would make us loop forever.
+            throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+        }
+        result.append(response.data.data(), got);
+        offset += got;
+        remaining -= got;
+        if (remaining == 0) {
+            return result;
+        }
+    }
+    throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+}
+
+bool CCiaCard::selectionValid() const {
+    return m_selection->valid;
+}
+const ZAZ::ByteVector& CCiaCard::selectedAid() const {
+    return m_selection->aid;
+}
+const ZAZ::ByteVector& CCiaCard::selectedPath() const {
+    return m_selection->path;
+}
+const ZAZ::ByteVector& CCiaCard::selectedParentPath() const {
+    return m_selection->parentPath;
+}
+std::uint8_t CCiaCard::mfSelectP1() const {
+    return m_selection->mfSelectP1;
+}
+
+} // namespace IAS

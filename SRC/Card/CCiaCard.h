@@ -1,0 +1,63 @@
+#ifndef IAS_CCIACARD_H
+#define IAS_CCIACARD_H
+
+#include "Card/CCard.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace IAS {
+
+class CFileControlParameters;
+class CCiaFileRecord;
+
+/// The card object with ISO/IEC 7816-4 file access: SELECT with a cache of the
+/// current selection (a repeated file costs nothing, a sibling one short
+/// SELECT), READ BINARY in chunks of the maximum response length, and the
+/// whole-file read of a CIA file with its content cache.
+class CCiaCard : public CCard {
+public:
+    CCiaCard();
+    explicit CCiaCard(CTerminal* terminal);
+    /// Copies the card settings and the whole selection record.
+    CCiaCard& operator=(const CCiaCard& other);
+    ~CCiaCard() override;
+
+    /// Warm reset; afterwards the master file is the current directory.
+    void reset() override;
+    void invalidateSelection();
+
+    /// SELECT (INS A4) expecting up to 256 bytes; returns the response data.
+    ZAZ::ByteVector select(std::uint8_t p1, std::uint8_t p2, const ZAZ::ByteVectorBase& data);
+    /// As select(); on 6A82 or 6A86 the card is warm-reset and the SELECT sent once more.
+    ZAZ::ByteVector selectWithRetry(std::uint8_t p1, std::uint8_t p2,
+                                    const ZAZ::ByteVectorBase& data);
+    /// SELECT of 3F00, learning once whether the card takes P1 00 or 01 (or neither).
+    void selectMasterFile(std::uint8_t p2);
+    /// Selects the file at `path` (file identifiers; a leading 3F00 makes it
+    /// absolute and drops `aid`) below the application `aid` (may be empty).
+    /// With fcpOut the card's FCP template is decoded into it.
+    void selectFile(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
+                    CFileControlParameters* fcpOut = nullptr);
+    /// Same, handing back the raw SELECT response (FCP template) instead.
+    void selectFileRaw(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
+                       ZAZ::ByteVector* fcpResponse);
+    /// count bytes of a transparent file from offset. fileId 0: the current
+    /// file; 1..30: a short file identifier; above 31: a file identifier.
+    ZAZ::ByteVector readBinary(std::uint16_t fileId, std::int32_t offset, std::int32_t count);
+
+    /// The selection cache, for inspection.
+    bool selectionValid() const;
+    const ZAZ::ByteVector& selectedAid() const;
+    const ZAZ::ByteVector& selectedPath() const;
+    const ZAZ::ByteVector& selectedParentPath() const;
+    std::uint8_t mfSelectP1() const;
+
+private:
+    struct Selection;
+    std::unique_ptr<Selection> m_selection;
+};
+
+} // namespace IAS
+
+#endif
