@@ -1,8 +1,13 @@
 #include "Zaz/Logger.h"
 #include "Zaz/COrvLoggerInternal.h"
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/SharedMemory.h"
+#include "Zaz/Synchronize.h"
+#include "Zaz/ThreadLock.h"
+#include "Zaz/ThreadSynchronize.h"
 #include "Zaz/TracePoint.h"
 
+#include "ProcessHelpers.h"
 #include "TempConfigRoot.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +18,8 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <sys/mman.h>
+#include <sys/sem.h>
 #include <unistd.h>
 #include <vector>
 
@@ -452,6 +459,56 @@ TEST_F(LoggerTest, ResetRereadsTheConfigurationRoot) {
     TempConfigRoot other; // QV_PATH now names an empty root
     Logger::ResetProcessLoggers();
     EXPECT_FALSE(TracePointRan(ZAZ::SEV_INFO, ZAZ::LVL_INFO));
+}
+
+TEST_F(LoggerTest, PlatformClassesTraceTheirSteps) {
+    Configure(TextFile("Log.Level.DEBUG: 1\nLog.Level.ERROR: 1\n"));
+    const std::string name = UniqueName("IAS_TEST_TRACE");
+    {
+        ZAZ::SharedMemory first;
+        first.Connect(name, 16);
+        ZAZ::SharedMemory second;
+        second.Connect(name, 16);
+        EXPECT_EQ(first.GetBuffer(16), nullptr);
+        EXPECT_EQ(first[-1], nullptr);
+    }
+    int semaphoreId = -1;
+    {
+        ZAZ::Synchronize synchronize(name);
+        semaphoreId = synchronize.GetId();
+    }
+    semctl(semaphoreId, 0, IPC_RMID);
+    ZAZ::ThreadSynchronize mutex;
+    { ZAZ::ThreadLock lock(&mutex); }
+
+    const std::string content = ReadFile(logPath);
+    char address[32];
+    std::snprintf(address, sizeof address, "%p", static_cast<const void*>(mutex.GetMutex()));
+    const std::string pad = "                 ";
+    const std::string expected[] = {
+        "\t\tSharedMemory" + pad + "-> SYS_shm_create(\"" + name + "\", size=0x10)\n",
+        "\t\tSharedMemory" + pad + "-> SYS_shm_get(\"" + name + "\")\n",
+        "ERROR\tGetBuffer:\t!!!!!!\t\tSharedMemory" + pad +
+            "-> GetBuffer(\"16\") : Index out of Bound\n",
+        "ERROR\toperator[]:\t!!!!!!\t\tSharedMemory" + pad +
+            "-> operator[\"-1\"] : Index out of Bound\n",
+        "\t\tSharedMemory" + pad + "-> SYS_shm_delete(\"" + name + "\")\n",
+        "\t\tSynchronize                  -> SYS_SemaphoreInit(" + name + ")\n",
+        "\t\tSynchronize                  <- SYS_SemaphoreDestroy(" + name + ")\n",
+        std::string("wait sync lock: ") + address + "\n",
+        std::string("OK sync lock: ") + address + "\n",
+        std::string("sync unlocking: ") + address + "\n",
+        std::string("OK sync unlock: ") + address + "\n",
+        "[SharedMemory@",
+        "(GetBuffer())] \nERROR\tGetBuffer:",
+    };
+    for (const std::string& text : expected) {
+        EXPECT_NE(content.find(text), std::string::npos) << text;
+    }
+    // The out-of-range lines go out at the ERROR level, the steps at DEBUG.
+    EXPECT_NE(content.find("ERROR   :"), std::string::npos);
+    EXPECT_NE(content.find("DEBUG   :"), std::string::npos);
+    EXPECT_FALSE(ZAZ::SharedMemory::Exists(name));
 }
 
 } // namespace
