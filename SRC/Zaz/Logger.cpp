@@ -70,7 +70,7 @@ IOrvLogger* Logger::Configured() {
 }
 
 bool Logger::IsShuttingDown() {
-    return g_shuttingDown || g_creating;
+    return g_shuttingDown;
 }
 
 void Logger::Shutdown() {

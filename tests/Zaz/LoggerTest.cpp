@@ -234,14 +234,6 @@ TEST_F(LoggerTest, LevelMaskFiltersEachIndex) {
     }
 }
 
-TEST_F(LoggerTest, LevelNames) {
-    EXPECT_STREQ(ZAZ::COrvLoggerInternal::LevelName(1), "DEBUG   :");
-    EXPECT_STREQ(ZAZ::COrvLoggerInternal::LevelName(2), "INFO    :");
-    EXPECT_STREQ(ZAZ::COrvLoggerInternal::LevelName(4), "ERROR   :");
-    EXPECT_STREQ(ZAZ::COrvLoggerInternal::LevelName(8), "CRITICAL:");
-    EXPECT_STREQ(ZAZ::COrvLoggerInternal::LevelName(3), "UNKNOWN_LOG_LEVEL");
-}
-
 TEST_F(LoggerTest, BuffersAreWrittenAsHexBytes) {
     Configure(TextFile("Log.Level.DEBUG: 1\n"));
     std::unique_ptr<IOrvLogger> logger(ZAZ::CreateLogger("LOG", "ZAZ"));

@@ -175,10 +175,13 @@ TEST_F(SharedMemoryTest, ConcurrentOpenAndCloseKeepTheCount) {
     SharedMemory memory;
     memory.Connect(name, 4);
     constexpr int kChildren = 3;
-    constexpr int kRounds = 300;
+    constexpr int kRounds = 3000;
+    Pipe start; // closed by the parent so that all children run at once
     std::vector<pid_t> children;
     for (int i = 0; i < kChildren; ++i) {
         children.push_back(StartChild([&] {
+            start.CloseWrite();
+            start.Receive();
             for (int round = 0; round < kRounds; ++round) {
                 SYS_shm_handle* handle = SYS_shm_get(name.c_str());
                 if (handle == nullptr || SYS_shm_delete(handle) != 0) {
@@ -188,6 +191,7 @@ TEST_F(SharedMemoryTest, ConcurrentOpenAndCloseKeepTheCount) {
             return 0;
         }));
     }
+    start.CloseWrite();
     for (pid_t child : children) {
         EXPECT_EQ(WaitChild(child), 0);
     }
