@@ -219,6 +219,11 @@ ZAZ::ByteVector CBerTlv::value() const {
     return const_cast<CBerTlv*>(this)->live().value;
 }
 
+ZAZ::ByteVectorBase CBerTlv::valueView() const {
+    const ZAZ::ByteVector& v = const_cast<CBerTlv*>(this)->live().value;
+    return ZAZ::ByteVectorBase(v.data(), v.size());
+}
+
 void CBerTlv::setValue(const ZAZ::ByteVector& value) {
     live().value.assign(value);
 }

@@ -33,6 +33,8 @@ public:
     unsigned int tag() const;
     unsigned int tagClass() const;
     ZAZ::ByteVector value() const;
+    /// The value without a copy; valid while the element lives unchanged.
+    ZAZ::ByteVectorBase valueView() const;
     void setValue(const ZAZ::ByteVector& value);
 
     unsigned char toUInt8() const;

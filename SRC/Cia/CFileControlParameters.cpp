@@ -11,6 +11,21 @@ namespace IAS {
 namespace {
 constexpr unsigned int kFci = 0x6F;
 constexpr unsigned int kFcp = 0x62;
+constexpr std::int32_t kFieldCapacity = 32;
+
+// The tags the decoder reads, each with its own slot.
+constexpr unsigned int kTags[] = {0x80, 0x81, 0x82, 0x83, 0x84, 0x85,
+                                  0x88, 0x8A, 0x8C, 0x9C, 0xA1, 0xA5};
+constexpr int kSlots = sizeof kTags / sizeof kTags[0];
+
+int slotOf(unsigned int tag) {
+    for (int i = 0; i < kSlots; ++i) {
+        if (kTags[i] == tag) {
+            return i;
+        }
+    }
+    return -1;
+}
 
 [[noreturn]] void fail(const char* message) {
     throw ZAZ::CardFrameworkException(message);
@@ -22,7 +37,7 @@ std::vector<CSecurityAttributeCompact> decodeAttributes(const CBerTlv& element) 
     if (element.isNull()) {
         return list;
     }
-    const ZAZ::ByteVector value = element.value();
+    const ZAZ::ByteVectorBase value = element.valueView();
     std::int32_t offset = 0;
     while (offset < value.size()) {
         const ZAZ::ByteVectorBase rest(value, offset);
@@ -45,15 +60,16 @@ struct CFileControlParameters::Record {
     unsigned char descriptor = kNoDescriptor;
     std::uint32_t dataSize = 0;
     std::uint32_t totalSize = 0;
-    ZAZ::ByteVector fileIdentifier;
-    ZAZ::ByteVector shortFileIdentifier;
-    ZAZ::ByteVector proprietaryBerTlv;
-    ZAZ::ByteVector proprietaryNonBerTlv;
+    // Identifiers are a few bytes; no room for APDU-sized content is needed.
+    ZAZ::ByteVector fileIdentifier{kFieldCapacity};
+    ZAZ::ByteVector shortFileIdentifier{kFieldCapacity};
+    ZAZ::ByteVector proprietaryBerTlv{kFieldCapacity};
+    ZAZ::ByteVector proprietaryNonBerTlv{kFieldCapacity};
     unsigned char lifeCycle = 0;
     std::vector<CSecurityAttributeCompact> primary;
     std::vector<CSecurityAttributeCompact> secondary;
     bool inA1 = false;
-    ZAZ::ByteVector dfName;
+    ZAZ::ByteVector dfName{kFieldCapacity};
 };
 
 CFileControlParameters::CFileControlParameters() : m_rec(new Record) {}
@@ -90,52 +106,68 @@ void CFileControlParameters::decode(const ZAZ::ByteVector& fcp) {
             outer = std::move(inner);
         }
     }
-    const CBerTlv& t = outer;
+    // One scan of the template; a tag we read that occurs twice is refused when
+    // its turn comes, as a unique-child lookup would.
+    const std::vector<CBerTlv> children = outer.children();
+    const CBerTlv* found[kSlots] = {};
+    bool twice[kSlots] = {};
+    for (const CBerTlv& child : children) {
+        const int slot = slotOf(child.tag());
+        if (slot >= 0) {
+            twice[slot] = found[slot] != nullptr;
+            found[slot] = found[slot] != nullptr ? found[slot] : &child;
+        }
+    }
+    const auto get = [&](unsigned int tag) -> const CBerTlv* {
+        const int slot = slotOf(tag);
+        if (twice[slot]) {
+            fail(ZAZ::Msg::kDecodingError);
+        }
+        return found[slot];
+    };
     Record fresh;
-    CBerTlv e = t.child(0x82);
-    if (!e.isNull()) {
-        fresh.descriptor = e.toUInt8();
+    if (const CBerTlv* e = get(0x82)) {
+        fresh.descriptor = e->toUInt8();
     }
-    e = t.child(0x80);
-    if (!e.isNull()) {
-        fresh.dataSize = e.toUInt16();
+    if (const CBerTlv* e = get(0x80)) {
+        fresh.dataSize = e->toUInt16();
     }
-    e = t.child(0x81);
-    if (!e.isNull()) {
-        fresh.totalSize = e.toUInt16();
+    if (const CBerTlv* e = get(0x81)) {
+        fresh.totalSize = e->toUInt16();
     }
-    e = t.child(0x83);
-    if (!e.isNull()) {
-        fresh.fileIdentifier = e.value();
+    if (const CBerTlv* e = get(0x83)) {
+        fresh.fileIdentifier.assign(e->valueView());
     }
-    e = t.child(0x88);
-    if (!e.isNull()) {
-        const ZAZ::ByteVector v = e.value();
+    if (const CBerTlv* e = get(0x88)) {
+        const ZAZ::ByteVectorBase v = e->valueView();
         if (v.size() > 1) {
             fail(ZAZ::Msg::kDecodingError);
         }
-        fresh.shortFileIdentifier.appendByte(v.empty() ? kNoShortFileId : v[0]);
+        fresh.shortFileIdentifier.appendByte(v.empty() ? kNoShortFileId : v.data()[0]);
     }
-    e = t.child(0xA5);
-    if (!e.isNull()) {
-        fresh.proprietaryBerTlv = e.value();
+    if (const CBerTlv* e = get(0xA5)) {
+        fresh.proprietaryBerTlv.assign(e->valueView());
     }
-    e = t.child(0x85);
-    if (!e.isNull()) {
-        fresh.proprietaryNonBerTlv = e.value();
+    if (const CBerTlv* e = get(0x85)) {
+        fresh.proprietaryNonBerTlv.assign(e->valueView());
     }
-    e = t.child(0x8A);
-    if (!e.isNull()) {
-        fresh.lifeCycle = e.toUInt8();
+    if (const CBerTlv* e = get(0x8A)) {
+        fresh.lifeCycle = e->toUInt8();
     }
-    const CBerTlv a1 = t.child(0xA1);
-    fresh.inA1 = !a1.isNull();
-    const CBerTlv& holder = fresh.inA1 ? a1 : t;
-    fresh.primary = decodeAttributes(holder.child(0x8C));
-    fresh.secondary = decodeAttributes(holder.child(0x9C));
-    e = t.child(0x84);
-    if (!e.isNull()) {
-        fresh.dfName = e.value();
+    const CBerTlv* a1 = get(0xA1);
+    fresh.inA1 = a1 != nullptr;
+    if (fresh.inA1) {
+        fresh.primary = decodeAttributes(a1->child(0x8C));
+        fresh.secondary = decodeAttributes(a1->child(0x9C));
+    } else {
+        const CBerTlv* primary = get(0x8C);
+        const CBerTlv* secondary = get(0x9C);
+        fresh.primary = decodeAttributes(primary != nullptr ? *primary : CBerTlv::nullElement());
+        fresh.secondary =
+            decodeAttributes(secondary != nullptr ? *secondary : CBerTlv::nullElement());
+    }
+    if (const CBerTlv* e = get(0x84)) {
+        fresh.dfName.assign(e->valueView());
     }
     std::swap(*m_rec, fresh);
 }
