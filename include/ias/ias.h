@@ -5,7 +5,10 @@
  * This umbrella header is all an application includes. */
 
 #include <ias/CBlob.h>
+#include <ias/CCiaPath.h>
+#include <ias/CFileControlParameters.h>
 #include <ias/CIASException.h>
+#include <ias/CSecurityAttributeCompact.h>
 #include <ias/Export.h>
 
 #endif

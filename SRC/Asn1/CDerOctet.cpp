@@ -1,0 +1,399 @@
+#include "Asn1/CDerOctet.h"
+
+#include "Asn1/ByteReader.h"
+#include "Asn1/DerMessages.h"
+#include "Zaz/CardFrameworkException.h"
+#include "Zaz/Messages.h"
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+namespace IASSCU {
+
+namespace {
+constexpr std::int32_t kSmallCapacity = 16;
+constexpr std::size_t kMaxLength = 0x7FFFFFFF;
+
+[[noreturn]] void fail(const char* message) {
+    throw ZAZ::CardFrameworkException(message);
+}
+
+std::int32_t capacityFor(std::size_t n) {
+    return n > static_cast<std::size_t>(kSmallCapacity) ? static_cast<std::int32_t>(n)
+                                                        : kSmallCapacity;
+}
+
+std::size_t tagSize(unsigned int tagNumber) {
+    std::size_t n = 1;
+    if (tagNumber >= 31) {
+        do {
+            ++n;
+            tagNumber >>= 7;
+        } while (tagNumber != 0);
+    }
+    return n;
+}
+
+std::size_t lengthSize(std::size_t length) {
+    if (length < 0x80) {
+        return 1;
+    }
+    std::size_t n = 1;
+    while (length != 0) {
+        ++n;
+        length >>= 8;
+    }
+    return n;
+}
+
+void appendLength(ZAZ::ByteVector& out, std::size_t length) {
+    if (length < 0x80) {
+        out.appendByte(static_cast<unsigned char>(length));
+        return;
+    }
+    int k = 1;
+    while (k < 4 && (length >> (8 * k)) != 0) {
+        ++k;
+    }
+    out.appendByte(static_cast<unsigned char>(0x80 | k));
+    for (int i = k - 1; i >= 0; --i) {
+        out.appendByte(static_cast<unsigned char>(length >> (8 * i)));
+    }
+}
+} // namespace
+
+CDerOctet::CDerOctet()
+    : m_modified(1), m_encoding(kSmallCapacity), m_tagClass(0), m_constructed(false),
+      m_expanded(false), m_tagNumber(0), m_content(kSmallCapacity), m_depth(0) {}
+
+CDerOctet::CDerOctet(unsigned int tagClass, bool constructed, unsigned int tagNumber)
+    : CDerOctet() {
+    m_tagClass = tagClass;
+    m_constructed = constructed;
+    m_tagNumber = tagNumber;
+}
+
+CDerOctet::CDerOctet(const ZAZ::ByteVectorBase& bytes) : CDerOctet() {
+    IAS::ByteReader in(bytes);
+    decodeFrom(in);
+}
+
+CDerOctet::CDerOctet(const CDerOctet& other) : CDerOctet() {
+    const ZAZ::ByteVector bytes = other.encoding();
+    IAS::ByteReader in(bytes);
+    decodeFrom(in);
+}
+
+CDerOctet& CDerOctet::operator=(const CDerOctet& other) {
+    if (this != &other) {
+        CDerOctet copy(other);
+        std::swap(m_modified, copy.m_modified);
+        std::swap(m_encoding, copy.m_encoding);
+        std::swap(m_tagClass, copy.m_tagClass);
+        std::swap(m_constructed, copy.m_constructed);
+        std::swap(m_expanded, copy.m_expanded);
+        std::swap(m_tagNumber, copy.m_tagNumber);
+        std::swap(m_content, copy.m_content);
+        std::swap(m_children, copy.m_children);
+        // The children were decoded at the copy's level; ours sit where we are.
+        for (CDerOctet* child : m_children) {
+            child->m_depth = m_depth + 1;
+        }
+    }
+    return *this;
+}
+
+CDerOctet::~CDerOctet() {
+    deleteChildren();
+}
+
+void CDerOctet::deleteChildren() noexcept {
+    for (CDerOctet* child : m_children) {
+        delete child;
+    }
+    m_children.clear();
+}
+
+const CDerOctet& CDerOctet::defaultElement() {
+    static const CDerOctet element;
+    return element;
+}
+
+void CDerOctet::decodeFrom(IAS::ByteReader& in) {
+    const unsigned char* start = in.take(1);
+    if (start == nullptr) {
+        fail(Msg::kEmpty);
+    }
+    const std::size_t startPosition = in.position() - 1;
+    const unsigned char first = *start;
+    std::uint32_t number = first & 0x1Fu;
+    unsigned char b = 0;
+    if (number == 0x1F) {
+        number = 0;
+        do {
+            if (!in.takeByte(b)) {
+                fail(Msg::kUnexpectedEnd);
+            }
+            if (number > 0x1FFFFFF) {
+                fail(Msg::kTagOverflow);
+            }
+            number = (number << 7) | (b & 0x7Fu);
+        } while ((b & 0x80) != 0);
+    }
+    if (!in.takeByte(b)) {
+        fail(Msg::kUnexpectedEnd);
+    }
+    std::size_t length = b;
+    if (b == 0x80) {
+        fail(Msg::kIndefiniteLength);
+    }
+    if (b > 0x80) {
+        const int count = b & 0x7F;
+        length = 0;
+        for (int i = 0; i < count; ++i) {
+            if (!in.takeByte(b)) {
+                fail(Msg::kUnexpectedEnd);
+            }
+            if (length > 0x7FFFFF) {
+                fail(Msg::kDataOverflow);
+            }
+            length = (length << 8) | b;
+        }
+    }
+    const unsigned char* value = in.take(length);
+    if (value == nullptr) {
+        fail(Msg::kInconsistentLength);
+    }
+    const std::size_t total = in.position() - startPosition;
+    ZAZ::ByteVector encoding(start, static_cast<std::int32_t>(total), capacityFor(total));
+    ZAZ::ByteVector content(value, static_cast<std::int32_t>(length), capacityFor(length));
+
+    deleteChildren();
+    m_encoding = std::move(encoding);
+    m_content = std::move(content);
+    m_tagClass = first >> 6;
+    m_constructed = (first & 0x20) != 0;
+    m_tagNumber = number;
+    m_modified = 0;
+    m_expanded = false;
+}
+
+void CDerOctet::setTag(unsigned int tagClass, unsigned int tagNumber) {
+    m_tagClass = tagClass;
+    m_tagNumber = tagNumber;
+    m_modified = 1;
+}
+
+void CDerOctet::requireConstructed() const {
+    if (!m_constructed) {
+        fail(Msg::kInconsistentOperation);
+    }
+}
+
+void CDerOctet::expand() const {
+    requireConstructed();
+    if (m_expanded) {
+        return;
+    }
+    if (m_depth >= kMaxDepth && !m_content.empty()) {
+        fail(ZAZ::Msg::kDecodingError);
+    }
+    std::vector<std::unique_ptr<CDerOctet>> parsed;
+    IAS::ByteReader in(m_content);
+    while (!in.atEnd()) {
+        std::unique_ptr<CDerOctet> child(new CDerOctet);
+        child->decodeFrom(in);
+        child->m_depth = m_depth + 1;
+        parsed.push_back(std::move(child));
+    }
+    std::vector<CDerOctet*> children;
+    children.reserve(parsed.size());
+    for (auto& child : parsed) {
+        children.push_back(child.get());
+    }
+    for (auto& child : parsed) {
+        child.release();
+    }
+    m_children.swap(children);
+    m_expanded = true;
+    m_content.clear();
+}
+
+const std::vector<CDerOctet*>& CDerOctet::children() const {
+    expand();
+    return m_children;
+}
+
+ZAZ::ByteVector CDerOctet::content() const {
+    if (!m_expanded) {
+        return m_content;
+    }
+    ZAZ::ByteVector out(capacityFor(contentSize()));
+    appendContent(out);
+    return out;
+}
+
+void CDerOctet::setContent(const ZAZ::ByteVectorBase& bytes) {
+    if (m_constructed) {
+        fail(Msg::kInconsistentOperation);
+    }
+    m_content.assign(bytes);
+    m_modified = 1;
+}
+
+bool CDerOctet::needsRebuild() const {
+    if (m_modified != 0) {
+        return true;
+    }
+    if (m_constructed && m_expanded) {
+        for (const CDerOctet* child : m_children) {
+            if (child->needsRebuild()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::size_t CDerOctet::contentSize() const {
+    if (!m_expanded) {
+        return static_cast<std::size_t>(m_content.size());
+    }
+    std::size_t total = 0;
+    for (const CDerOctet* child : m_children) {
+        total += child->encodedSize();
+        if (total > kMaxLength) {
+            fail(Msg::kDataOverflow);
+        }
+    }
+    return total;
+}
+
+std::size_t CDerOctet::encodedSize() const {
+    if (!needsRebuild()) {
+        return static_cast<std::size_t>(m_encoding.size());
+    }
+    const std::size_t content = contentSize();
+    const std::size_t total = tagSize(m_tagNumber) + lengthSize(content) + content;
+    if (total > kMaxLength) {
+        fail(Msg::kDataOverflow);
+    }
+    return total;
+}
+
+void CDerOctet::appendContent(ZAZ::ByteVector& out) const {
+    if (!m_expanded) {
+        out.append(m_content);
+        return;
+    }
+    for (const CDerOctet* child : m_children) {
+        child->appendEncoding(out);
+    }
+}
+
+void CDerOctet::appendEncoding(ZAZ::ByteVector& out) const {
+    if (!needsRebuild()) {
+        out.append(m_encoding);
+        return;
+    }
+    if (m_tagClass > 3) {
+        fail(Msg::kIllegalTagClass);
+    }
+    unsigned char first = static_cast<unsigned char>(m_tagClass << 6);
+    if (m_constructed) {
+        first |= 0x20;
+    }
+    if (m_tagNumber < 31) {
+        out.appendByte(static_cast<unsigned char>(first | m_tagNumber));
+    } else {
+        out.appendByte(static_cast<unsigned char>(first | 0x1F));
+        int groups = 1;
+        while (groups < 5 && (m_tagNumber >> (7 * groups)) != 0) {
+            ++groups;
+        }
+        for (int i = groups - 1; i >= 0; --i) {
+            const auto bits = static_cast<unsigned char>((m_tagNumber >> (7 * i)) & 0x7F);
+            out.appendByte(static_cast<unsigned char>(i > 0 ? bits | 0x80 : bits));
+        }
+    }
+    appendLength(out, contentSize());
+    appendContent(out);
+}
+
+ZAZ::ByteVector CDerOctet::encoding() const {
+    if (!needsRebuild()) {
+        return m_encoding;
+    }
+    ZAZ::ByteVector out(capacityFor(encodedSize()));
+    appendEncoding(out);
+    return out;
+}
+
+void CDerOctet::insertAt(std::size_t index, const CDerOctet& element) {
+    std::unique_ptr<CDerOctet> copy(new CDerOctet(element));
+    copy->m_depth = m_depth + 1;
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), copy.get());
+    copy.release();
+    m_modified = 1;
+}
+
+void CDerOctet::addChild(const CDerOctet& element) {
+    expand();
+    insertAt(m_children.size(), element);
+}
+
+void CDerOctet::insertSorted(const CDerOctet& element) {
+    expand();
+    std::size_t i = 0;
+    while (i < m_children.size() && !(element < *m_children[i])) {
+        ++i;
+    }
+    insertAt(i, element);
+}
+
+void CDerOctet::insertByTag(const CDerOctet& element) {
+    expand();
+    const auto key = std::make_pair(element.tagClass(), element.tagNumber());
+    std::size_t i = 0;
+    while (i < m_children.size() &&
+           !(key < std::make_pair(m_children[i]->tagClass(), m_children[i]->tagNumber()))) {
+        ++i;
+    }
+    insertAt(i, element);
+}
+
+void CDerOctet::clearChildren() {
+    requireConstructed();
+    deleteChildren();
+    m_content.clear();
+    m_expanded = false;
+    m_modified = 1;
+}
+
+bool CDerOctet::operator==(const CDerOctet& other) const {
+    return encoding() == other.encoding();
+}
+
+bool CDerOctet::operator<(const CDerOctet& other) const {
+    const ZAZ::ByteVector a = encoding();
+    const ZAZ::ByteVector b = other.encoding();
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+}
+
+void CDerOctet::checkView(bool constructed, std::initializer_list<unsigned int> universalTags,
+                          int retagTo) {
+    if (m_constructed != constructed) {
+        fail(ZAZ::Msg::kDecodingError);
+    }
+    if (m_tagClass == 0) {
+        if (std::find(universalTags.begin(), universalTags.end(), m_tagNumber) ==
+            universalTags.end()) {
+            fail(ZAZ::Msg::kDecodingError);
+        }
+    } else if (retagTo >= 0) {
+        setTag(0, static_cast<unsigned int>(retagTo));
+    }
+}
+
+} // namespace IASSCU

@@ -1,0 +1,190 @@
+#include "Asn1/CSequence.h"
+#include "Asn1/CBoolean.h"
+#include "Asn1/CISOSequence.h"
+#include "Asn1/CInteger.h"
+#include "Asn1/CSet.h"
+#include "Asn1/CUniversalOctet.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace IASSCU;
+using testsupport::failureOf;
+using testsupport::hexOf;
+using ZAZ::ByteVector;
+
+namespace {
+
+const char* const kMissing = "Mandatory data member is missing.";
+
+// a INTEGER, b [0] IMPLICIT OPTIONAL, c OCTET STRING, d [1] EXPLICIT BOOLEAN DEFAULT FALSE
+CSequence sample(const char* hex) {
+    CSequence s{CDerOctet(ByteVector(hex))};
+    s.addMember("a", Universal, 2, 0);
+    s.addMember("b", ContextSpecific, 0, CSequence::Implicit | CSequence::Optional);
+    s.addMember("c", Universal, 4, 0);
+    static const CBoolean no(false);
+    s.addMember("d", ContextSpecific, 1, CSequence::Explicit, &no);
+    return s;
+}
+
+TEST(CSequence, MatchesMembersInOrder) {
+    struct Row {
+        const char* hex;
+        const char* message;
+        const char* a = "";
+        const char* b = ""; // "" when absent
+        const char* c = "";
+        const char* d = "";
+    };
+    const Row rows[] = {
+        {"30 05 02 01 01 04 00", "", "02 01 01", "", "04 00", "01 01 00"},
+        {"30 07 02 01 01 80 00 04 00", "", "02 01 01", "80 00", "04 00", "01 01 00"},
+        {"30 05 02 01 01 80 00", kMissing},
+        {"30 07 02 01 01 05 00 04 00", kMissing}, // NULL is never consumed
+        {"30 0A 02 01 01 04 00 A1 03 01 01 FF", "", "02 01 01", "", "04 00", "01 01 FF"},
+        {"30 07 02 01 01 04 00 A1 00", "Error encountered while decoding format."},
+        {"30 0A 02 01 01 04 00 A1 03 81 01 FF", "", "02 01 01", "", "04 00", "81 01 FF"},
+        {"30 0C 02 01 01 04 00 A1 05 01 01 FF 05 00", "Error encountered while decoding format."},
+        {"30 08 02 01 01 04 00 81 01 FF", "Error encountered while decoding format."},
+        {"30 09 02 01 01 04 00 05 00 05 00", "", "02 01 01", "", "04 00", "01 01 00"},
+        {"30 00", kMissing},
+        {"A3 05 02 01 01 04 00", "", "02 01 01", "", "04 00", "01 01 00"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.hex);
+        CSequence s = sample(row.hex);
+        EXPECT_EQ(failureOf([&] { s.match(); }), row.message);
+        if (*row.message != '\0') {
+            EXPECT_FALSE(s.isPresent("a")); // a failed match leaves the slots alone
+            continue;
+        }
+        EXPECT_EQ(hexOf(s.member("a").encoding()), row.a);
+        EXPECT_EQ(s.isPresent("b"), *row.b != '\0');
+        if (s.isPresent("b")) {
+            EXPECT_EQ(hexOf(s.member("b").encoding()), row.b);
+        }
+        EXPECT_EQ(hexOf(s.member("c").encoding()), row.c);
+        EXPECT_EQ(hexOf(s.member("d").encoding()), row.d);
+    }
+    EXPECT_EQ(failureOf([] { sample("30 00").member("z"); }),
+              "Illegal parameter in function call.");
+}
+
+TEST(CSequence, AssemblesOmittingDefaults) {
+    CSequence s = sample("30 00");
+    EXPECT_EQ(failureOf([&] { s.assemble(); }), kMissing);
+    s.setMember("a", CInteger(7));
+    s.setMember("c", COctetString(ByteVector("50 15")));
+    s.assemble();
+    EXPECT_EQ(hexOf(s.encoding()), "30 07 02 01 07 04 02 50 15");
+    s.setMember("d", CBoolean(false));
+    s.assemble();
+    EXPECT_EQ(hexOf(s.encoding()), "30 07 02 01 07 04 02 50 15");
+    s.setMember("d", CBoolean(true));
+    s.setMember("b", COctetString(ByteVector("AA")));
+    s.assemble();
+    EXPECT_EQ(hexOf(s.encoding()), "30 0F 02 01 07 80 01 AA 04 02 50 15 A1 03 01 01 FF");
+    // The encoding decodes and matches back to the same members.
+    CSequence back = sample(hexOf(s.encoding()).c_str());
+    back.match();
+    EXPECT_EQ(hexOf(back.member("b").encoding()), "80 01 AA");
+    EXPECT_EQ(CBoolean(back.member("d")).value(), true);
+
+    CSet set;
+    set.addMember("x", ContextSpecific, 1, CSequence::Implicit);
+    set.addMember("y", Universal, 2, 0);
+    set.setMember("x", CInteger(1));
+    set.setMember("y", CInteger(2));
+    set.assemble();
+    EXPECT_EQ(hexOf(set.encoding()), "31 06 02 01 02 81 01 01");
+}
+
+TEST(CISOSequence, TablesMatchCiaStructures) {
+    enum Table { PathT, Pwd, Key, Cert, Frame };
+    struct Row {
+        Table table;
+        const char* hex;
+        const char* member;
+        const char* expected; // "" when the match fails
+    };
+    // Each row decodes through one member table and reads one member back.
+    const Row rows[] = {
+        {PathT, "30 0A 04 02 50 15 02 01 00 80 01 10", "length", "80 01 10"},
+        {Pwd, "30 0D 03 02 07 80 0A 01 01 02 01 04 02 01 08", "pwdReference", "02 01 00"},
+        {Key, "30 0D 04 01 45 03 02 06 40 01 01 00 02 01 02", "native", "01 01 00"},
+        {Key, "30 0A 04 01 45 03 02 06 40 02 01 02", "native", "01 01 FF"},
+        {Cert, "30 08 04 01 45 A1 03 02 01 01", "trustedUsage", "A1 03 02 01 01"},
+        {Frame, "30 04 30 00 A1 00", "typeAttributes", ""},
+        {Frame, "30 07 30 00 A1 03 30 01 00", "typeAttributes", "30 01 00"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.hex);
+        const CDerOctet e{ByteVector(row.hex)};
+        std::string got;
+        const std::string message = failureOf([&] {
+            switch (row.table) {
+            case PathT:
+                got = hexOf(CISOSequence<Path>(e).member(row.member).encoding());
+                break;
+            case Pwd:
+                got = hexOf(CISOSequence<PasswordAttributes>(e).member(row.member).encoding());
+                break;
+            case Key:
+                got = hexOf(CISOSequence<CommonKeyAttributes>(e).member(row.member).encoding());
+                break;
+            case Cert:
+                got = hexOf(
+                    CISOSequence<CommonCertificateAttributes>(e).member(row.member).encoding());
+                break;
+            case Frame:
+                got = hexOf(CISOSequence<CioObject>(e).member(row.member).encoding());
+                break;
+            }
+        });
+        EXPECT_EQ(got, row.expected);
+        EXPECT_EQ(message, *row.expected ? "" : "Error encountered while decoding format.");
+    }
+    // Every enumerator has a table.
+    const ISOSequences all[] = {CiaDdo,
+                                CommonAuthenticationObjectAttr,
+                                PasswordAttributes,
+                                CiaInfo,
+                                AlgorithmInfo,
+                                SecurityEnvironmentInfo,
+                                CredentialIdentifier,
+                                CommonDataContainerObjectAttr,
+                                X509CertificateAttributes,
+                                RsaPublicKey,
+                                Usage,
+                                Path,
+                                PathTagRef,
+                                PathAidRef,
+                                PathAidTagRef,
+                                CioObject,
+                                CommonObjectAttributes,
+                                CommonCertificateAttributes,
+                                CommonKeyAttributes,
+                                CommonPrivateKeyAttributes,
+                                CommonPublicKeyAttributes,
+                                PrivateDhKeyAttributes,
+                                PublicDhKeyAttributes,
+                                PrivateRsaKeyAttributes,
+                                PublicRsaKeyAttributes,
+                                AccessControlRule,
+                                AuthReference,
+                                Validity,
+                                RecordInfo,
+                                KeyInfo};
+    for (ISOSequences n : all) {
+        SCOPED_TRACE(n);
+        CSequence s;
+        AddISOSequenceMembers(n, s);
+        EXPECT_FALSE(s.members().empty());
+    }
+    CSequence none;
+    EXPECT_EQ(failureOf([&] { AddISOSequenceMembers(static_cast<ISOSequences>(4), none); }),
+              "Illegal parameter in function call.");
+}
+
+} // namespace
