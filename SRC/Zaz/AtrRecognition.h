@@ -21,7 +21,8 @@ std::vector<unsigned char> AtrHexToBytes(const char* text);
 /// empty mask matches every card. A card ATR or a reference shorter than the
 /// mask does not match: nothing is read past any of the three.
 bool AtrMatches(const unsigned char* atr, std::size_t atrLength,
-                const std::vector<unsigned char>& reference, const std::vector<unsigned char>& mask);
+                const std::vector<unsigned char>& reference,
+                const std::vector<unsigned char>& mask);
 
 } // namespace ZAZ
 

@@ -77,12 +77,12 @@ std::string StateNames(DWORD state) {
         DWORD bit;
         const char* name;
     } kBits[] = {
-        {0x1, "SCARD_STATE_IGNORE"},       {0x2, "SCARD_STATE_CHANGED"},
-        {0x4, "SCARD_STATE_UNKNOWN"},      {0x8, "SCARD_STATE_UNAVAILABLE"},
-        {0x10, "SCARD_STATE_EMPTY"},       {0x20, "SCARD_STATE_PRESENT"},
-        {0x40, "SCARD_STATE_ATRMATCH"},    {0x80, "SCARD_STATE_EXCLUSIVE"},
-        {0x100, "SCARD_STATE_INUSE"},      {0x200, "SCARD_STATE_MUTE"},
-        {0x400, "SCARD_STATE_UNPOWERED"},  {0x800, "SCARD_STATE_NEWREADER"},
+        {0x1, "SCARD_STATE_IGNORE"},      {0x2, "SCARD_STATE_CHANGED"},
+        {0x4, "SCARD_STATE_UNKNOWN"},     {0x8, "SCARD_STATE_UNAVAILABLE"},
+        {0x10, "SCARD_STATE_EMPTY"},      {0x20, "SCARD_STATE_PRESENT"},
+        {0x40, "SCARD_STATE_ATRMATCH"},   {0x80, "SCARD_STATE_EXCLUSIVE"},
+        {0x100, "SCARD_STATE_INUSE"},     {0x200, "SCARD_STATE_MUTE"},
+        {0x400, "SCARD_STATE_UNPOWERED"}, {0x800, "SCARD_STATE_NEWREADER"},
         {0x1000, "SCARD_STATE_RESET"},
     };
     std::string names;
@@ -169,8 +169,8 @@ unsigned long PCSCWrapperMicrosoft::ConnectHere(const std::string& readerName, D
                                                 DWORD preferredProtocols) {
     SCARDHANDLE handle = 0;
     DWORD protocol = 0;
-    ThrowOnError(SCardConnect(m_context, readerName.c_str(), shareMode, preferredProtocols,
-                              &handle, &protocol));
+    ThrowOnError(SCardConnect(m_context, readerName.c_str(), shareMode, preferredProtocols, &handle,
+                              &protocol));
     m_cardHandle = handle;
     m_activeProtocol = protocol;
     m_shareMode = shareMode;
@@ -222,8 +222,7 @@ unsigned long PCSCWrapperMicrosoft::Attach(SCARDHANDLE cardHandle, bool ownsHand
 }
 
 unsigned long PCSCWrapperMicrosoft::Attach(SCARDHANDLE cardHandle, SCARDCONTEXT context,
-                                           DWORD shareMode, DWORD activeProtocol,
-                                           bool ownsHandle) {
+                                           DWORD shareMode, DWORD activeProtocol, bool ownsHandle) {
     BindGuard();
     m_cardHandle = cardHandle;
     m_context = context;
@@ -293,9 +292,8 @@ unsigned long PCSCWrapperMicrosoft::Transmit(const ByteVector& command, ByteVect
     }
     if (rv == SCARD_S_SUCCESS) {
         response.resize(received < static_cast<DWORD>(maxLength) ? ToLength(received) : maxLength);
-        Info(__LINE__, "Transmit", [&] {
-            return "\t\tApdu (" + Elapsed(start) + ") <- " + response.toString();
-        });
+        Info(__LINE__, "Transmit",
+             [&] { return "\t\tApdu (" + Elapsed(start) + ") <- " + response.toString(); });
         return 0;
     }
     ThrowOnError(rv);
@@ -346,10 +344,9 @@ unsigned long PCSCWrapperMicrosoft::ReconnectWith(DWORD disposition, const char*
     Debug(__LINE__, function,
           [this] { return Format("m_scardhandle = 0x%.8X", Hex32(m_cardHandle)); });
     DWORD protocol = m_activeProtocol;
-    const LONG rv = SCardReconnect(m_cardHandle, m_shareMode, m_activeProtocol, disposition,
-                                   &protocol);
-    Debug(__LINE__, function,
-          [rv] { return Format("SCardReconnect returned 0x%.8X", Hex32(rv)); });
+    const LONG rv =
+        SCardReconnect(m_cardHandle, m_shareMode, m_activeProtocol, disposition, &protocol);
+    Debug(__LINE__, function, [rv] { return Format("SCardReconnect returned 0x%.8X", Hex32(rv)); });
     ThrowOnError(rv);
     m_activeProtocol = protocol;
     Debug(__LINE__, function, [] { return std::string("Done"); });
@@ -462,8 +459,8 @@ bool PCSCWrapperMicrosoft::GetStatusChange(const std::vector<ReaderStatus>& in,
         records[i].dwCurrentState = in[i].state;
         out.push_back(in[i]);
     }
-    const LONG rv = ReadReaderStates(m_context, timeoutMs, records.data(),
-                                     static_cast<DWORD>(records.size()));
+    const LONG rv =
+        ReadReaderStates(m_context, timeoutMs, records.data(), static_cast<DWORD>(records.size()));
     if (Hex32(rv) == SCARD_E_TIMEOUT) {
         return false;
     }

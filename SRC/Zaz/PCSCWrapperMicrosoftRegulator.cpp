@@ -12,8 +12,7 @@ namespace {
 bool g_checkedOnce = false;
 } // namespace
 
-bool PCSCWrapperMicrosoftRegulator::CheckPCSCStartedEvent(unsigned long /*timeoutMs*/,
-                                                           bool force) {
+bool PCSCWrapperMicrosoftRegulator::CheckPCSCStartedEvent(unsigned long /*timeoutMs*/, bool force) {
     if (force) {
         g_checkedOnce = false;
     } else if (g_checkedOnce) {

@@ -7,5 +7,6 @@
 #include <ias/CBlob.h>
 #include <ias/CIASException.h>
 #include <ias/Export.h>
+#include <ias/IASEntry.h>
 
 #endif
