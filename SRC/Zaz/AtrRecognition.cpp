@@ -17,8 +17,10 @@ constexpr std::size_t kMaxHexChars = 128;
 // digits. Longer values are cut by the configuration layer.
 constexpr std::size_t kValueCapacity = 256;
 
-int Nibble(char c) {
-    const int u = std::toupper(static_cast<unsigned char>(c));
+// Unvalidated like the original files expect: any character gives some
+// value, and only the low 8 bits of a pair survive (modular arithmetic).
+unsigned Nibble(char c) {
+    const unsigned u = static_cast<unsigned>(std::toupper(static_cast<unsigned char>(c)));
     return u > 64 ? u - 55 : u - 48;
 }
 
@@ -98,7 +100,8 @@ std::vector<unsigned char> AtrHexToBytes(const char* text) {
     }
     const std::size_t length = std::min(std::strlen(text), kMaxHexChars);
     for (std::size_t i = 0; i + 1 < length; i += 2) {
-        bytes.push_back(static_cast<unsigned char>((Nibble(text[i]) << 4) + Nibble(text[i + 1])));
+        bytes.push_back(
+            static_cast<unsigned char>(((Nibble(text[i]) << 4) + Nibble(text[i + 1])) & 0xFFU));
     }
     return bytes;
 }

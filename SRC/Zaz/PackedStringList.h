@@ -13,6 +13,8 @@ namespace ZAZ {
 class PackedStringList {
 public:
     PackedStringList() = default;
+    /// A list received in packed form, taken as it stands.
+    explicit PackedStringList(const ByteVector& packed) : m_bytes(packed) {}
 
     void clear() { m_bytes.clear(); }
     void append(const std::string& s);
