@@ -507,7 +507,7 @@ VirtualCard::PinState* VirtualCard::pin(std::uint8_t reference) {
 }
 
 // Compares a presented value, keeping the try counter and verified state.
-VirtualCard::Reply VirtualCard::checkPin(PinState& p, const Bytes& candidate) {
+VirtualCard::Reply VirtualCard::checkPin(PinState& p, const Bytes& candidate, bool markVerified) {
     if (p.config.tries <= 0) {
         return Reply{{}, kBlocked, false};
     }
@@ -517,7 +517,7 @@ VirtualCard::Reply VirtualCard::checkPin(PinState& p, const Bytes& candidate) {
         return Reply{{}, triesWord(p.config.tries), false};
     }
     p.config.tries = p.config.maxTries;
-    p.verified = true;
+    p.verified = p.verified || markVerified;
     return Reply{};
 }
 
@@ -545,7 +545,7 @@ VirtualCard::Reply VirtualCard::verify(const Command& c) {
         }
         return Reply{{}, triesWord(p->config.tries), false};
     }
-    return checkPin(*p, c.data);
+    return checkPin(*p, c.data, true);
 }
 
 VirtualCard::Reply VirtualCard::changeReference(const Command& c) {
@@ -570,7 +570,7 @@ VirtualCard::Reply VirtualCard::changeReference(const Command& c) {
         if (fresh.size() < p->config.minLength || fresh.size() > p->config.maxLength) {
             return Reply{{}, kWrongData, false};
         }
-        Reply r = checkPin(*p, old);
+        Reply r = checkPin(*p, old, true);
         if (r.sw != kOk) {
             return r;
         }
@@ -620,7 +620,8 @@ VirtualCard::Reply VirtualCard::resetRetryCounter(const Command& c) {
             return Reply{{}, kWrongData, false};
         }
         Reply r = checkPin(
-            *puk, Bytes(c.data.begin(), c.data.begin() + static_cast<std::ptrdiff_t>(pukLen)));
+            *puk, Bytes(c.data.begin(), c.data.begin() + static_cast<std::ptrdiff_t>(pukLen)),
+            false);
         if (r.sw != kOk) {
             return r;
         }

@@ -108,7 +108,9 @@ private:
     FileNode* walkPath(FileNode* start, const Bytes& path) const;
     Bytes fcp(const FileNode& f) const;
     PinState* pin(std::uint8_t reference);
-    Reply checkPin(PinState& p, const Bytes& candidate);
+    // Only VERIFY and CHANGE REFERENCE DATA leave the PIN verified; a PUK shown
+    // inside RESET RETRY COUNTER does not.
+    Reply checkPin(PinState& p, const Bytes& candidate, bool markVerified);
 
     CardConfig config_;
     int protocol_;

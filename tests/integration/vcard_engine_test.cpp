@@ -1,0 +1,195 @@
+// The card engine of ias-vcard without pcscd: profile checks, the behaviour
+// switches and scripted faults, which the sample cards do not exercise.
+#include "card.h"
+#include "profile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using vcard::Bytes;
+using vcard::fromHex;
+using vcard::toHex;
+
+const char* kT1Atr = "3B DD 18 00 81 31 FE 45 80 F9 A0 00 00 00 77 01 08 00 07 90 00 FE";
+
+std::string profile(const std::string& behaviour, const std::string& faults = "[]",
+                    const char* atr = kT1Atr) {
+    return std::string(R"({"atr": ")") + atr + R"(", "behaviour": )" + behaviour +
+           R"(, "faults": )" + faults + R"(,
+      "pins": [{"reference": "81", "value": "1234", "unblockedBy": "83"},
+               {"reference": "83", "value": "12345678", "maxTries": 10, "minLength": 8}],
+      "mf": {"df": "3F00", "children": [
+        {"ef": "2F00", "sfi": 30, "content": "0102030405060708090A", "size": 300, "filler": "FF"},
+        {"df": "5015", "name": "A000000063", "children": [
+          {"ef": "5031", "content": "A0063004040244019000"}]}]}})";
+}
+
+vcard::VirtualCard card(const std::string& json) {
+    return vcard::VirtualCard(vcard::parseProfile(json, "."));
+}
+
+std::string run(vcard::VirtualCard& c, const std::string& apdu) {
+    return toHex(c.process(fromHex(apdu)));
+}
+
+TEST(VcardEngine, ProtocolIsTheFirstOneTheAtrOffers) {
+    EXPECT_EQ(vcard::protocolOfAtr(fromHex(kT1Atr)), 1);
+    EXPECT_EQ(vcard::protocolOfAtr(fromHex("3B7F96000000 31B8644070 14107394018082 9000")), 0);
+    EXPECT_EQ(vcard::protocolOfAtr(fromHex("3BDF960080B1FE451F830012276F5741495242555331079000EA")),
+              0); // TD1 offers T=0 first, T=1 second
+    EXPECT_EQ(vcard::protocolOfAtr(fromHex("3B")), 0);
+}
+
+TEST(VcardEngine, MalformedCommandsGetStatusWords) {
+    auto c = card(profile("{}"));
+    struct {
+        const char* apdu;
+        const char* answer;
+    } cases[] = {
+        {"", "6700"},
+        {"00A400", "6700"},
+        {"00A4000C0000", "6700"},       // Lc 0: extended length, not supported
+        {"00A4000C023F", "6700"},       // data shorter than Lc
+        {"00A4000C023F000000", "6700"}, // two bytes too many
+        {"FFA4000C023F00", "6E00"},
+        {"00A4000C023F00", "9000"},
+        {"00B0000000", "6986"}, // no current EF
+        {"00B100000454020000", "6986"},
+        {"00CA010000", "6D00"},
+        {"00A4000C02AAAA", "6A82"},
+        {"00B09F0000", "6A82"}, // no EF with SFI 31
+        {"00B0C00000", "6A86"},
+        {"00B1000004530200 00", "6A80"}, // offset object must be 54
+        {"00200081", "63C3"},
+    };
+    for (const auto& t : cases) {
+        EXPECT_EQ(run(c, t.apdu), t.answer) << t.apdu;
+    }
+}
+
+TEST(VcardEngine, SelectOfMasterFileFollowsTheSwitch) {
+    struct {
+        const char* behaviour;
+        const char* p1_00;
+        const char* p1_01;
+    } cases[] = {
+        {R"({"selectMf": ["00"]})", "9000", "6A86"},
+        {R"({"selectMf": ["01"]})", "6A86", "9000"},
+        {R"({"selectMf": ["00", "01"]})", "9000", "9000"},
+        {R"({"selectMf": []})", "6A86", "6A86"},
+    };
+    for (const auto& t : cases) {
+        auto c = card(profile(t.behaviour));
+        EXPECT_EQ(run(c, "00A4000C023F00"), t.p1_00) << t.behaviour;
+        EXPECT_EQ(run(c, "00A4010C023F00"), t.p1_01) << t.behaviour;
+        EXPECT_EQ(run(c, "00A4000C00"), "9000") << "empty data selects the MF";
+    }
+}
+
+TEST(VcardEngine, ResponsesAreCutToTheCardsLimit) {
+    auto c = card(profile(R"({"maxResponse": 100})"));
+    ASSERT_EQ(run(c, "00A4020C022F00"), "9000");
+    std::string r = run(c, "00B0000000");
+    EXPECT_EQ(r.size(), 2 * 100u + 4);
+    EXPECT_EQ(r.substr(r.size() - 4), "9000");
+    EXPECT_EQ(run(c, "00B0012B00"), "FF6282"); // 299 of 300: one byte left
+    EXPECT_EQ(run(c, "00B0012C00"), "6B00");
+}
+
+TEST(VcardEngine, GetResponseInPiecesUnderT1WhenAsked) {
+    auto c = card(profile(R"({"getResponse": true, "getResponsePiece": 8})"));
+    std::string first = run(c, "00A40204022F0000");
+    ASSERT_EQ(first, "6108");
+    std::string fcp;
+    std::string r = first;
+    int rounds = 0;
+    while (r.size() >= 4 && r.substr(r.size() - 4, 2) == "61" && rounds++ < 10) {
+        r = run(c, "00C00000" + r.substr(r.size() - 2));
+        fcp += r.substr(0, r.size() - 4);
+    }
+    EXPECT_EQ(r.substr(r.size() - 4), "9000");
+    EXPECT_EQ(fcp, "621480020"
+                   "12C82010183022F008801F08A0105");
+    EXPECT_EQ(rounds, 3);
+    EXPECT_EQ(run(c, "00C0000008"), "6985");
+    // Any other command drops data not yet fetched.
+    ASSERT_EQ(run(c, "00A40204022F0000"), "6108");
+    EXPECT_EQ(run(c, "00200081"), "63C3");
+    EXPECT_EQ(run(c, "00C0000008"), "6985");
+}
+
+TEST(VcardEngine, OddReadBinaryWrapsUnlessSwitchedOff) {
+    auto wrapped = card(profile("{}"));
+    auto plain = card(profile(R"({"wrapOddRead": false})"));
+    EXPECT_EQ(run(wrapped, "00B12F0004540200020A"), "5308030405060708090A9000");
+    EXPECT_EQ(run(plain, "00B12F0004540200020A"), "030405060708090AFFFF9000");
+    EXPECT_EQ(run(plain, "00B1001E0354010103"), "0203049000");
+}
+
+TEST(VcardEngine, ScriptedFaultsFireTheGivenNumberOfTimes) {
+    auto c = card(profile("{}", R"([{"command": "00A4020C", "sw": "6A82", "times": 2},
+                                    {"command": "00B0", "sw": "6581", "skip": 1}])"));
+    EXPECT_EQ(run(c, "00A4020C022F00"), "6A82");
+    EXPECT_EQ(run(c, "00A4020C022F00"), "6A82");
+    EXPECT_EQ(run(c, "00A4020C022F00"), "9000");
+    EXPECT_EQ(run(c, "00B0000002"), "01029000"); // skipped once
+    EXPECT_EQ(run(c, "00B0000002"), "6581");
+    EXPECT_EQ(run(c, "00B0000002"), "01029000");
+}
+
+TEST(VcardEngine, ResetForgetsSelectionVerificationAndChain) {
+    auto c = card(profile("{}"));
+    ASSERT_EQ(run(c, "00A4040C05A000000063"), "9000");
+    ASSERT_EQ(run(c, "00A4020C025031"), "9000");
+    ASSERT_EQ(run(c, "002000810431323334"), "9000");
+    ASSERT_EQ(run(c, "1020008101 31"), "9000");
+    c.reset();
+    EXPECT_EQ(run(c, "00200081023334"), "63C2"); // chain gone: "34" alone is wrong
+    EXPECT_EQ(run(c, "00B0000002"), "6986");
+    EXPECT_EQ(run(c, "00A4020C025031"), "6A82");
+}
+
+TEST(VcardEngine, ProfileMistakesAreReported) {
+    struct {
+        const char* json;
+        const char* message;
+    } cases[] = {
+        {"{", "not valid JSON"},
+        {R"({"atr": "3B00"})", "master file"},
+        {R"({"atr": "00", "mf": {"df": "3F00"}})", "atr"},
+        {R"({"atr": "3B00", "mf": {"df": "3F01"}})", "3F00"},
+        {R"({"atr": "3B00", "mf": {"df": "3F00", "children": [{"ef": "2F0"}]}})", "hex"},
+        {R"({"atr": "3B00", "mf": {"df": "3F00", "children": [{"ef": "2F00"}, {"ef": "2F00"}]}})",
+         "same file identifier"},
+        {R"({"atr": "3B00", "mf": {"df": "3F00", "children": [{"ef": "2F00", "content": "0102",
+            "size": 1}]}})",
+         "smaller"},
+        {R"({"atr": "3B00", "mf": {"df": "3F00"}, "pins": [{"reference": "81", "value": "12"}]})",
+         "minLength"},
+        {R"({"atr": "3B00", "mf": {"df": "3F00"}, "faults": [{"command": "00A4"}]})", "sw"},
+    };
+    for (const auto& t : cases) {
+        try {
+            vcard::parseProfile(t.json, ".");
+            ADD_FAILURE() << "accepted: " << t.json;
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(t.message), std::string::npos)
+                << t.json << " -> " << e.what();
+        }
+    }
+}
+
+TEST(VcardEngine, SampleProfilesLoad) {
+    const char* src = std::getenv("IAS_TEST_SOURCE_DIR");
+    ASSERT_NE(src, nullptr);
+    for (const char* name : {"sample-iasecc.json", "sample-ias.json"}) {
+        vcard::VirtualCard c(vcard::loadProfile(std::string(src) + "/cards/" + name));
+        EXPECT_EQ(run(c, "00A4040C0CA000000063504B43532D3135"), "9000") << name;
+    }
+}
+
+} // namespace
