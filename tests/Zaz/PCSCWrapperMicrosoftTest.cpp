@@ -1,8 +1,8 @@
 // Wrapper behaviour that needs no PC/SC call; everything that talks to
 // pcscd is tested in tests/integration/pcsc.
+#include "Zaz/PCSCWrapperMicrosoft.h"
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCResetException.h"
-#include "Zaz/PCSCWrapperMicrosoft.h"
 
 #include <gtest/gtest.h>
 
