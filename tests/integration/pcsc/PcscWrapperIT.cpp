@@ -2,7 +2,7 @@
 // scripts/with-vcard, which puts the card of IAS_VCARD_PROFILE into the reader
 // IAS_TEST_READER and records its APDUs in IAS_VCARD_TRACE. The card is
 // removed and put back by the removal test, which runs last.
-#include "LoggedConfigRoot.h"
+#include "Zaz/LoggedConfigRoot.h"
 
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCResetException.h"
@@ -151,8 +151,13 @@ TEST_F(PcscWrapperIT, ConnectsSharedAndReportsStatus) {
     EXPECT_TRUE(wrapper.OwnsHandle());
     EXPECT_EQ(wrapper.GetActiveProtocol(), ProfileProtocol());
 
+    LoggedConfigRoot root;
     ReaderStatus status;
     EXPECT_EQ(wrapper.Status(status), 0u);
+    const std::string log = root.Log();
+    EXPECT_NE(log.find("SCardStatus returned 0x00000000\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Reader = " + Reader() + "\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("(Status())] \n"), std::string::npos) << log;
     EXPECT_EQ(status.readerName, Reader());
     EXPECT_EQ(status.atr, ProfileAtr());
     EXPECT_EQ(status.protocol, ProfileProtocol());
