@@ -1,0 +1,167 @@
+#include "Zaz/SysSharedMemory.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <openssl/rand.h>
+#include <openssl/sha.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kNameDigits = 28;
+constexpr mode_t kMode = 0777;
+
+// The counter is shared with other processes, so every update is atomic.
+std::uint32_t AddToCounter(std::uint32_t* counter, std::int32_t delta) {
+    return __atomic_add_fetch(counter, static_cast<std::uint32_t>(delta), __ATOMIC_SEQ_CST);
+}
+
+/// Counts one more user, unless the count is 0: then the segment is either
+/// being removed by its last user or not yet set up by its creator.
+bool JoinCounter(std::uint32_t* counter) {
+    std::uint32_t current = __atomic_load_n(counter, __ATOMIC_SEQ_CST);
+    while (current != 0) {
+        if (__atomic_compare_exchange_n(counter, &current, current + 1, false, __ATOMIC_SEQ_CST,
+                                        __ATOMIC_SEQ_CST)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SYS_shm_handle* MakeHandle(const std::string& objectName, void* mapping, int fd,
+                           std::size_t length) {
+    auto* handle = new (std::nothrow) SYS_shm_handle;
+    char* nameCopy = new (std::nothrow) char[objectName.size() + 1];
+    if (handle == nullptr || nameCopy == nullptr) {
+        delete handle;
+        delete[] nameCopy;
+        return nullptr;
+    }
+    std::memcpy(nameCopy, objectName.c_str(), objectName.size() + 1);
+    handle->objectName = nameCopy;
+    handle->counter =
+        reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(mapping) + kShmHeaderSize);
+    handle->fd = fd;
+    handle->length = length;
+    return handle;
+}
+
+} // namespace
+
+std::string SYS_shm_object_name(const char* name) {
+    unsigned char digest[SHA_DIGEST_LENGTH];
+    const char* text = name != nullptr ? name : "";
+    SHA1(reinterpret_cast<const unsigned char*>(text), std::strlen(text), digest);
+    std::string objectName = "/";
+    for (std::size_t i = 0; i < kNameDigits / 2; ++i) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", digest[i]);
+        objectName += hex;
+    }
+    return objectName;
+}
+
+int SYS_shm_exists(const char* name) {
+    const std::string objectName = SYS_shm_object_name(name);
+    const int fd = shm_open(objectName.c_str(), O_RDWR | O_EXCL, kMode);
+    if (fd < 0) {
+        return 0;
+    }
+    close(fd);
+    return 1;
+}
+
+SYS_shm_handle* SYS_shm_get(const char* name) {
+    std::string objectName;
+    try {
+        objectName = SYS_shm_object_name(name);
+    } catch (...) {
+        return nullptr;
+    }
+    const int fd = shm_open(objectName.c_str(), O_RDWR, kMode);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) < kShmDataOffset) {
+        close(fd);
+        return nullptr;
+    }
+    const auto length = static_cast<std::size_t>(info.st_size);
+    void* mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (mapping == MAP_FAILED) {
+        close(fd);
+        return nullptr;
+    }
+    SYS_shm_handle* handle = MakeHandle(objectName, mapping, fd, length);
+    if (handle == nullptr || !JoinCounter(handle->counter)) {
+        if (handle != nullptr) {
+            delete[] handle->objectName;
+            delete handle;
+        }
+        munmap(mapping, length);
+        close(fd);
+        return nullptr;
+    }
+    return handle;
+}
+
+SYS_shm_handle* SYS_shm_create(const char* name, std::uint32_t size) {
+    std::string objectName;
+    try {
+        objectName = SYS_shm_object_name(name);
+    } catch (...) {
+        return nullptr;
+    }
+    // Other users may run under other accounts: no umask bits on the object.
+    const mode_t oldMask = umask(0);
+    const int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT, kMode);
+    umask(oldMask);
+    if (fd < 0) {
+        return nullptr;
+    }
+    const std::size_t length = kShmDataOffset + size;
+    if (ftruncate(fd, static_cast<off_t>(length)) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    void* mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (mapping == MAP_FAILED) {
+        close(fd);
+        return nullptr;
+    }
+    SYS_shm_handle* handle = nullptr;
+    if (RAND_bytes(static_cast<unsigned char*>(mapping), static_cast<int>(kShmHeaderSize)) == 1) {
+        handle = MakeHandle(objectName, mapping, fd, length);
+    }
+    if (handle == nullptr) {
+        munmap(mapping, length);
+        close(fd);
+        return nullptr;
+    }
+    __atomic_store_n(handle->counter, 1u, __ATOMIC_SEQ_CST);
+    return handle;
+}
+
+int SYS_shm_delete(SYS_shm_handle* handle) {
+    if (handle == nullptr) {
+        return -1;
+    }
+    int result = 0;
+    const std::uint32_t remaining = AddToCounter(handle->counter, -1);
+    munmap(reinterpret_cast<unsigned char*>(handle->counter) - kShmHeaderSize, handle->length);
+    if (close(handle->fd) != 0) {
+        result = -1;
+    }
+    if (remaining == 0 && shm_unlink(handle->objectName) != 0) {
+        result = -1;
+    }
+    delete[] handle->objectName;
+    delete handle;
+    return result;
+}

@@ -1,0 +1,79 @@
+#ifndef TESTS_ZAZ_PROCESSHELPERS_H
+#define TESTS_ZAZ_PROCESSHELPERS_H
+
+#include <functional>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Helpers for tests that run a second process with fork(). Children report
+// through their exit status and pipes and always leave with _exit, so they
+// never return into the test framework.
+
+/// A name no other test run uses: prefix, pid and a random suffix.
+inline std::string UniqueName(const std::string& prefix) {
+    std::random_device random;
+    return prefix + "_" + std::to_string(getpid()) + "_" + std::to_string(random());
+}
+
+/// A pipe used to pass single bytes as signals between the two processes.
+class Pipe {
+public:
+    Pipe() {
+        if (pipe(m_fds) != 0) {
+            m_fds[0] = m_fds[1] = -1;
+        }
+    }
+    ~Pipe() {
+        CloseRead();
+        CloseWrite();
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+
+    bool Send(char byte = 'x') { return write(m_fds[1], &byte, 1) == 1; }
+    /// Blocks until a byte comes; false at end of stream.
+    bool Receive(char* byte = nullptr) {
+        char ignored;
+        return read(m_fds[0], byte ? byte : &ignored, 1) == 1;
+    }
+    int ReadFd() const { return m_fds[0]; }
+    void CloseRead() { Close(m_fds[0]); }
+    void CloseWrite() { Close(m_fds[1]); }
+
+private:
+    static void Close(int& fd) {
+        if (fd >= 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    int m_fds[2];
+};
+
+/// Forks; the child runs `body` and exits with its result.
+inline pid_t StartChild(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int code = 99;
+        try {
+            code = body();
+        } catch (...) {
+            code = 98;
+        }
+        _exit(code);
+    }
+    return pid;
+}
+
+/// The exit status of a finished child, -1 when it did not exit normally.
+inline int WaitChild(pid_t pid) {
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+#endif
