@@ -112,8 +112,9 @@ TEST(VcardEngine, GetResponseInPiecesUnderT1WhenAsked) {
         fcp += r.substr(0, r.size() - 4);
     }
     EXPECT_EQ(r.substr(r.size() - 4), "9000");
-    EXPECT_EQ(fcp, "621480020"
-                   "12C82010183022F008801F08A0105");
+    EXPECT_EQ(fcp, "6211"
+                   "8002012C820101"
+                   "83022F008801F08A0105");
     EXPECT_EQ(rounds, 3);
     EXPECT_EQ(run(c, "00C0000008"), "6985");
     // Any other command drops data not yet fetched.
