@@ -4,8 +4,9 @@
 namespace ZAZ {
 
 /// Decides whether the PC/SC service may be used before a context is
-/// established. pcscd starts on demand on Linux, so the check only honours the
-/// "PCSCCheckIfStarted" setting and always reports the service as started.
+/// established. A missing daemon shows up as the context's own failure, so
+/// the check only honours the "PCSCCheckIfStarted" setting and always reports
+/// the service as started.
 class PCSCWrapperMicrosoftRegulator {
 public:
     /// With force, the process-wide checked-once flag is cleared first; without
