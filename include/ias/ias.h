@@ -10,5 +10,6 @@
 #include <ias/CIASException.h>
 #include <ias/CSecurityAttributeCompact.h>
 #include <ias/Export.h>
+#include <ias/IASEntry.h>
 
 #endif

@@ -1,0 +1,7 @@
+#include "Zaz/PCSCWrapper.h"
+
+namespace ZAZ {
+
+PCSCWrapper::~PCSCWrapper() = default;
+
+} // namespace ZAZ

@@ -1,0 +1,48 @@
+#ifndef IAS_IASENTRY_H
+#define IAS_IASENTRY_H
+
+#include <ias/Export.h>
+
+/* The entry functions: they report their outcome as a 32-bit status code and
+ * never throw. A process holds at most one library context at a time; the
+ * context is an opaque pointer valid only in the process that created it. */
+
+namespace ias {
+
+const unsigned long IAS_S_OK = 0x00000000UL;
+/// IASInitialize in a process that already holds a context.
+const unsigned long IAS_E_ALREADY_INITIALIZED = 0x80000001UL;
+/// The context is null, damaged, finalized, or belongs to another process.
+const unsigned long IAS_E_INVALID_CONTEXT = 0x80000002UL;
+/// IASListReadersA: the caller's buffer is too small.
+const unsigned long IAS_E_INSUFFICIENT_BUFFER = 0x80000003UL;
+/// IASConnectA: no reader name, or the connection could not be made.
+const unsigned long IAS_E_CONNECT_FAILED = 0x80000004UL;
+/// A required pointer is null, or PC/SC failed.
+const unsigned long IAS_E_FAILED = 0x80000005UL;
+
+/// Library information. IASGetInfo writes the version bytes only; the rest
+/// of the structure is left as the caller set it.
+struct IASINFO {
+    unsigned char versionMajor;
+    unsigned char versionMinor;
+    unsigned char reserved[62];
+};
+
+/// Opens the process's library context on a PC/SC user-scope context.
+IAS_API unsigned long IASInitialize(void** context);
+
+/// Releases the context. Card handles connected through it stay valid.
+IAS_API unsigned long IASFinalize(void* context);
+
+/// Lists the readers as a double-NUL-terminated list of names.
+/// `readersLength` is in characters, in/out; a null `readers` asks for the
+/// length needed. No reader at all is success with an empty list.
+IAS_API unsigned long IASListReadersA(void* context, char* readers, unsigned long* readersLength);
+
+/// Needs no context.
+IAS_API unsigned long IASGetInfo(IASINFO* info);
+
+} // namespace ias
+
+#endif

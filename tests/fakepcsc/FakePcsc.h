@@ -1,0 +1,37 @@
+#ifndef TESTS_FAKEPCSC_FAKEPCSC_H
+#define TESTS_FAKEPCSC_FAKEPCSC_H
+
+#include <winscard.h>
+
+#include <string>
+#include <vector>
+
+// A scriptable stand-in for pcsc-lite's client library, linked into the test
+// program in its place (the program's own definitions of the SCard* functions
+// win over libpcsclite's). It produces the failures a running daemon does
+// not: a refused context, a daemon that goes away, no readers at all.
+struct FakePcsc {
+    LONG establish = SCARD_S_SUCCESS;
+    LONG isValid = SCARD_S_SUCCESS;
+    LONG listReaders = SCARD_S_SUCCESS;
+    std::string readers = std::string("Fake Reader 0\0Fake Reader 1\0", 28);
+    LONG connect = SCARD_S_SUCCESS;
+    DWORD protocol = SCARD_PROTOCOL_T1;
+    LONG transmit = SCARD_S_SUCCESS;
+    std::vector<unsigned char> answer = {0x90, 0x00};
+    LONG reconnect = SCARD_S_SUCCESS;
+    LONG disconnect = SCARD_S_SUCCESS;
+    LONG statusChange = SCARD_S_SUCCESS;
+
+    int establishCalls = 0;
+    int releaseCalls = 0;
+    int disconnectCalls = 0;
+    std::vector<std::vector<unsigned char>> sent;
+
+    /// Back to a healthy daemon with nothing recorded.
+    static void Reset();
+};
+
+extern FakePcsc g_fake;
+
+#endif
