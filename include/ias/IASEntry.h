@@ -9,6 +9,8 @@
 
 namespace ias {
 
+class CIASCard;
+
 const unsigned long IAS_S_OK = 0x00000000UL;
 /// IASInitialize in a process that already holds a context.
 const unsigned long IAS_E_ALREADY_INITIALIZED = 0x80000001UL;
@@ -42,6 +44,15 @@ IAS_API unsigned long IASListReadersA(void* context, char* readers, unsigned lon
 
 /// Needs no context.
 IAS_API unsigned long IASGetInfo(IASINFO* info);
+
+/// Connects `card` to the card in the named reader (shared mode, T=0 or T=1)
+/// and warm-resets it. The handle then owns its connection and does not
+/// depend on the context. A handle that was already connected is switched
+/// to the new connection and its earlier one closed.
+/// IAS_E_INVALID_CONTEXT for a bad context, IAS_E_CONNECT_FAILED for a null
+/// reader name or any failure to connect (no such reader, no card). A failure
+/// of the final reset is thrown as ias::CIASException.
+IAS_API unsigned long IASConnectA(void* context, char* readerName, CIASCard& card);
 
 } // namespace ias
 

@@ -7,6 +7,7 @@
 #include <ias/CBlob.h>
 #include <ias/CCiaPath.h>
 #include <ias/CFileControlParameters.h>
+#include <ias/CIASCard.h>
 #include <ias/CIASException.h>
 #include <ias/CSecurityAttributeCompact.h>
 #include <ias/Export.h>

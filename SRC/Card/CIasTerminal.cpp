@@ -1,0 +1,101 @@
+#include "Card/CIasTerminal.h"
+
+#include "Zaz/CardFrameworkException.h"
+#include "Zaz/Synchronize.h"
+#include "Zaz/SysSemaphore.h"
+#include "Zaz/ThreadLock.h"
+#include "Zaz/ThreadSynchronize.h"
+#include "Zaz/TracePoint.h"
+
+namespace IAS {
+namespace {
+constexpr const char* kSemaphoreLocking = "Semaphore locking error.";
+constexpr const char* kSemaphoreUnlocking = "Semaphore unlocking error.";
+} // namespace
+
+struct CIasTerminal::LockRecord {
+    explicit LockRecord(const std::string& readerName)
+        : readerSemaphore("IASTERM_SEM_" + readerName) {}
+
+    bool inTransaction = false;
+    int lockDepth = 0;
+    ZAZ::Synchronize readerSemaphore;
+    ZAZ::ThreadSynchronize threadLock;
+};
+
+CIasTerminal::CIasTerminal(const std::string& readerName)
+    : CZazTerminal(readerName), m_lock(new LockRecord(readerName)) {}
+
+CIasTerminal::~CIasTerminal() = default;
+
+void CIasTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
+                            const ZAZ::ByteVectorBase& data, std::uint32_t le,
+                            ZAZ::ByteVector& responseData, std::uint16_t& sw) {
+    Lock lock(*this);
+    CZazTerminal::transmit(cla, ins, p1, p2, data, le, responseData, sw);
+}
+
+void CIasTerminal::acquireLock(bool withoutTransaction) {
+    ZAZ::ThreadLock guard(&m_lock->threadLock);
+    LockRecord& r = *m_lock;
+    const bool outermost = r.lockDepth == 0;
+    if (outermost && ::SYS_SemaphoreLock(r.readerSemaphore.GetId()) != 0) {
+        throw ZAZ::CardFrameworkException(kSemaphoreLocking);
+    }
+    if (!r.inTransaction && !withoutTransaction) {
+        r.inTransaction = true;
+        try {
+            beginTransaction();
+        } catch (...) {
+            r.inTransaction = false;
+            if (outermost) {
+                ::SYS_SemaphoreUnlock(r.readerSemaphore.GetId());
+            }
+            throw;
+        }
+    }
+    ++r.lockDepth;
+}
+
+void CIasTerminal::releaseLock() {
+    ZAZ::ThreadLock guard(&m_lock->threadLock);
+    LockRecord& r = *m_lock;
+    if (r.lockDepth <= 0) {
+        return;
+    }
+    if (--r.lockDepth > 0) {
+        return;
+    }
+    if (r.inTransaction) {
+        try {
+            endTransaction();
+            r.inTransaction = false;
+        } catch (...) {
+            // The card is gone or reset; the semaphore must still be released.
+        }
+    }
+    if (::SYS_SemaphoreUnlock(r.readerSemaphore.GetId()) != 0) {
+        throw ZAZ::CardFrameworkException(kSemaphoreUnlocking);
+    }
+}
+
+int CIasTerminal::lockDepth() const {
+    return m_lock->lockDepth;
+}
+bool CIasTerminal::inTransaction() const {
+    return m_lock->inTransaction;
+}
+
+CIasTerminal::Lock::Lock(CIasTerminal& terminal, bool withoutTransaction) : m_terminal(terminal) {
+    m_terminal.acquireLock(withoutTransaction);
+}
+
+CIasTerminal::Lock::~Lock() {
+    try {
+        m_terminal.releaseLock();
+    } catch (const ZAZ::CardFrameworkException&) {
+        // Already logged when built; a destructor must not throw.
+    }
+}
+
+} // namespace IAS
