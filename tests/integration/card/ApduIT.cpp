@@ -64,8 +64,7 @@ TEST_F(ApduIT, SendApduEncodesTheFourCasesForTheProtocol) {
         {"case 2", "00B09E00", "", 0x10, "00B09E0010", "00B09E0010"},
         {"case 2, Le 256", "00B09E00", "", 256, "00B09E0000", "00B09E0000"},
         {"case 4", "00A40204", "2F00", 256, "00A40204022F0000", "00A40204022F00"},
-        {"255 data bytes", "00CA0000", data255, 0, "00CA0000FF" + data255,
-         "00CA0000FF" + data255},
+        {"255 data bytes", "00CA0000", data255, 0, "00CA0000FF" + data255, "00CA0000FF" + data255},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,8 +93,8 @@ TEST_F(ApduIT, OversizedCommandsAreRefusedBeforeSending) {
         ias::CBlob response;
         unsigned short sw = 0;
         try {
-            card.sendAPDU(0x00, 0xCA, 0x00, 0x00, ias::CBlob(c.dataLength, '\x11'), c.le,
-                          response, sw);
+            card.sendAPDU(0x00, 0xCA, 0x00, 0x00, ias::CBlob(c.dataLength, '\x11'), c.le, response,
+                          sw);
             ADD_FAILURE() << "accepted";
         } catch (const ias::CIASException& e) {
             EXPECT_EQ(e.errorClass(), ias::CIASException::IAS_ERR_CARD_FRAMEWORK);
@@ -165,7 +164,9 @@ TEST_F(AwkwardStatusIT, StatusWordsOtherThan9000And61xxAreRaised) {
         {IAS::CCardCommand(0x00, 0xCA, 0x01, 0x02), 0, 0x6283, {"00CA0102"}},
         {IAS::CCardCommand(0x00, 0xCA, 0x01, 0x03), 0, 0x63C1, {"00CA0103"}},
         {IAS::CCardCommand(0x00, 0xB0, 0x9E, 0x00), 0x50, 0x6282, {"00B09E0050"}},
-        {IAS::CCardCommand(0x00, 0xA4, 0x02, 0x0C, ZAZ::ByteVector("7777")), 0, 0x6A82,
+        {IAS::CCardCommand(0x00, 0xA4, 0x02, 0x0C, ZAZ::ByteVector("7777")),
+         0,
+         0x6A82,
          {"00A4020C027777"}},
         {IAS::CCardCommand(0x81, 0xCA, 0x01, 0x04), 0, 0x6881, {"81CA0104", "01C0000004"}},
     };

@@ -128,11 +128,9 @@ TEST_F(SelectionIT, ReadBinaryInChunksOfTheMaximumResponse) {
 // to P1 01 once and keeps it.
 TEST_F(MfLearningIT, MasterFileSelectLearnsP1) {
     cia().invalidateSelection();
-    RunSteps(cia(), {{"",
-                      "50155031",
-                      false,
-                      {"00A4000C023F00", "00A4010C023F00", "00A4090C0450155031"},
-                      0}});
+    RunSteps(
+        cia(),
+        {{"", "50155031", false, {"00A4000C023F00", "00A4010C023F00", "00A4090C0450155031"}, 0}});
     EXPECT_EQ(cia().mfSelectP1(), 0x01);
     cia().invalidateSelection();
     RunSteps(cia(), {{"", "50155032", false, {"00A4010C023F00", "00A4090C0450155032"}, 0}});

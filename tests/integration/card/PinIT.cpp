@@ -21,7 +21,7 @@ struct Step {
     Op op;
     unsigned char reference;
     const char* value;
-    unsigned int sw; // 0: accepted
+    unsigned int sw;  // 0: accepted
     const char* wire; // expected command, or nullptr to skip the check
 };
 
@@ -44,7 +44,9 @@ TEST_F(PinIT, VerifyChangeAndUnblock) {
         {Op::Verify, 0x81, "0000", 0x63C0, nullptr},
         {Op::Verify, 0x81, "1234", 0x6983, nullptr},
         // RESET RETRY COUNTER with the new PIN only needs the PUK verified first.
-        {Op::Unblock, 0x81, "4321", 0x6982, "002C028104" "34333231"},
+        {Op::Unblock, 0x81, "4321", 0x6982,
+         "002C028104"
+         "34333231"},
         {Op::Verify, 0x83, "12345678", 0, nullptr},
         {Op::Unblock, 0x81, "4321", 0, nullptr},
         {Op::Verify, 0x81, "4321", 0, nullptr},
@@ -100,8 +102,8 @@ TEST_F(PinIT, VerifyChangeAndUnblock) {
 
     const std::string text = log.Log();
     ASSERT_NE(text.find("00 20 00 81 XX"), std::string::npos) << "VERIFY not logged:\n" << text;
-    for (const char* pin : {"1234", "9999", "0000", "4321", "12345678", "000000", "123456",
-                            "5555"}) {
+    for (const char* pin :
+         {"1234", "9999", "0000", "4321", "12345678", "000000", "123456", "5555"}) {
         const std::string compact = AsciiHex(pin);
         std::string spaced;
         for (std::size_t i = 0; i < compact.size(); i += 2) {
