@@ -186,12 +186,21 @@ void CZazTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1,
     }
 
     ZAZ::ByteVector response;
+    bool retried = false;
     try {
         wrapper.Transmit(command, response, kMaxResponse);
     } catch (const ZAZ::PCSCException& e) {
         if (e.getErrorCode() == 0) {
             throw;
         }
+        retried = true;
+        refreshStatus();
+        wrapper.Transmit(command, response, kMaxResponse);
+    }
+    if (response.size() < 2 && !retried) {
+        // vpcd reports an exchange cut short by the card leaving as success
+        // with no bytes. Treat it like a failed exchange: the one retry then
+        // meets the PC/SC error that names the reason.
         refreshStatus();
         wrapper.Transmit(command, response, kMaxResponse);
     }

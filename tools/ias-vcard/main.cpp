@@ -122,6 +122,8 @@ bool readExact(int fd, std::uint8_t* buf, std::size_t n) {
             return false;
         }
         got += static_cast<std::size_t>(k);
+        int quick = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &quick, sizeof quick);
     }
     return true;
 }
