@@ -14,6 +14,22 @@ constexpr unsigned long kResetCard = 0x80100068;
 constexpr unsigned long kNotTransacted = 0x80100016;
 constexpr std::int32_t kMaxResponse = 258; // 256 data bytes and SW1 SW2
 constexpr std::uint32_t kProtocolT0 = 1;
+// One attempt at an exchange; false when it deserves the one retry: a PC/SC
+// failure, or an answer without a status word (vpcd reports an exchange cut
+// short by the card leaving as success with no bytes; the retry then meets
+// the PC/SC error that names the reason).
+bool transmitOnce(ZAZ::PCSCWrapper& wrapper, const ZAZ::ByteVector& command,
+                  ZAZ::ByteVector& response) {
+    try {
+        wrapper.Transmit(command, response, kMaxResponse);
+    } catch (const ZAZ::PCSCException& e) {
+        if (e.getErrorCode() == 0) {
+            throw;
+        }
+        return false;
+    }
+    return response.size() >= 2;
+}
 } // namespace
 
 struct CZazTerminal::Record {
@@ -186,22 +202,8 @@ void CZazTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1,
     }
 
     ZAZ::ByteVector response;
-    bool retried = false;
-    try {
-        wrapper.Transmit(command, response, kMaxResponse);
-    } catch (const ZAZ::PCSCException& e) {
-        if (e.getErrorCode() == 0) {
-            throw;
-        }
-        retried = true;
-        refreshStatus();
-        wrapper.Transmit(command, response, kMaxResponse);
-    }
-    if (response.size() < 2 && !retried) {
-        // vpcd reports an exchange cut short by the card leaving as success
-        // with no bytes. Treat it like a failed exchange: the one retry then
-        // meets the PC/SC error that names the reason.
-        refreshStatus();
+    if (!transmitOnce(wrapper, command, response)) {
+        refreshStatus(); // reconnects a card that another application reset
         wrapper.Transmit(command, response, kMaxResponse);
     }
     ++m_record->exchangeCount;
