@@ -7,17 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Helpers for tests that run a second process with fork(). Children report
-// through their exit status and pipes and always leave with _exit, so they
-// never return into the test framework.
-
 /// A name no other test run uses: prefix, pid and a random suffix.
 inline std::string UniqueName(const std::string& prefix) {
-    std::random_device random;
-    return prefix + "_" + std::to_string(getpid()) + "_" + std::to_string(random());
+    return prefix + "_" + std::to_string(getpid()) + "_" + std::to_string(std::random_device()());
 }
 
-/// A pipe used to pass single bytes as signals between the two processes.
+/// Single bytes as signals between a parent and its forked child.
 class Pipe {
 public:
     Pipe() {
@@ -29,16 +24,12 @@ public:
         CloseRead();
         CloseWrite();
     }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-
     bool Send(char byte = 'x') { return write(m_fds[1], &byte, 1) == 1; }
     /// Blocks until a byte comes; false at end of stream.
     bool Receive(char* byte = nullptr) {
         char ignored;
         return read(m_fds[0], byte ? byte : &ignored, 1) == 1;
     }
-    int ReadFd() const { return m_fds[0]; }
     void CloseRead() { Close(m_fds[0]); }
     void CloseWrite() { Close(m_fds[1]); }
 
@@ -46,21 +37,21 @@ private:
     static void Close(int& fd) {
         if (fd >= 0) {
             close(fd);
-            fd = -1;
         }
+        fd = -1;
     }
     int m_fds[2];
 };
 
-/// Forks; the child runs `body` and exits with its result.
+/// Forks; the child runs `body` and leaves with _exit(its result), never
+/// returning into the test framework.
 inline pid_t StartChild(const std::function<int()>& body) {
     const pid_t pid = fork();
     if (pid == 0) {
-        int code = 99;
+        int code = 98;
         try {
             code = body();
         } catch (...) {
-            code = 98;
         }
         _exit(code);
     }
@@ -70,10 +61,7 @@ inline pid_t StartChild(const std::function<int()>& body) {
 /// The exit status of a finished child, -1 when it did not exit normally.
 inline int WaitChild(pid_t pid) {
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 #endif

@@ -19,41 +19,39 @@ using cardit::TraceMark;
 
 namespace {
 
-class ConnectIT : public ::testing::Test {};
-
-/// Shaped like the library's context but with the wrong first word.
-/// A library context released however the test ends.
-struct Context {
-    Context() { EXPECT_EQ(ias::IASInitialize(&p), ias::IAS_S_OK); }
-    ~Context() {
-        if (p != nullptr) {
-            ias::IASFinalize(p);
+/// A library context released however the test ends, and a card handle.
+class ConnectIT : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(ias::IASInitialize(&context), ias::IAS_S_OK); }
+    void TearDown() override {
+        if (context != nullptr) {
+            ias::IASFinalize(context);
         }
     }
-    void* p = nullptr;
+    void Connect() { ASSERT_EQ(ias::IASConnectA(context, &reader[0], card), ias::IAS_S_OK); }
+    unsigned short SelectMf() {
+        ias::CBlob response;
+        unsigned short sw = 0;
+        card.sendAPDU(0x00, 0xA4, 0x00, 0x0C, ias::CBlob(), 0, response, sw);
+        return sw;
+    }
+    void* context = nullptr;
+    std::string reader = cardit::Reader();
+    ias::CIASCard card;
 };
 
+/// Shaped like the library's context but with the wrong first word.
 struct ForgedContext {
     std::uint32_t magic = 0xBEEF;
     long pcscContext = 0;
     std::uint32_t ownerPid = 0;
 };
 
-std::string CodeHex(unsigned long code) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%.8lX", code);
-    return text;
-}
-
 } // namespace
 
 TEST_F(ConnectIT, StatusCodes) {
-    Context owner;
-    void* const context = owner.p;
-    ASSERT_NE(context, nullptr);
     ForgedContext forged;
-    std::string reader = cardit::Reader();
-    std::string other = cardit::OtherReader();
+    std::string other = reader.substr(0, reader.size() - 1) + (reader.back() == '0' ? "1" : "0");
     std::string unknown = "No Such Reader 00 00";
     struct Case {
         const char* name;
@@ -71,41 +69,28 @@ TEST_F(ConnectIT, StatusCodes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TraceMark mark;
-        ias::CIASCard card;
-        EXPECT_EQ(ias::IASConnectA(c.context, c.reader, card), c.code);
-        EXPECT_EQ(card.getPCSCHandle(), 0);
+        ias::CIASCard none;
+        EXPECT_EQ(ias::IASConnectA(c.context, c.reader, none), c.code);
+        EXPECT_EQ(none.getPCSCHandle(), 0);
         EXPECT_TRUE(mark.NewLines().empty());
     }
 
     // Success: a PC/SC handle and one warm reset, nothing else sent.
     TraceMark mark;
-    ias::CIASCard card;
-    ASSERT_EQ(ias::IASConnectA(context, &reader[0], card), ias::IAS_S_OK);
+    Connect();
     EXPECT_NE(card.getPCSCHandle(), 0);
     EXPECT_EQ(mark.NewLines(), std::vector<std::string>{"! RESET"});
     EXPECT_EQ(cardit::Hex(card.atr()), cardit::ProfileAtr());
     EXPECT_EQ(ias::IASFinalize(context), ias::IAS_S_OK);
-    owner.p = nullptr;
-    // The handle outlives the context.
-    ias::CBlob response;
-    unsigned short sw = 0;
-    card.sendAPDU(0x00, 0xA4, 0x00, 0x0C, ias::CBlob(), 0, response, sw);
-    EXPECT_EQ(sw, 0x9000);
+    context = nullptr;
+    EXPECT_EQ(SelectMf(), 0x9000); // the handle outlives the context
 }
 
 // Another application resets the card between two commands: the next
 // command reconnects and goes out once, after the reset.
 TEST_F(ConnectIT, ResetByAnotherClientIsTransparent) {
-    Context owner;
-    void* const context = owner.p;
-    ASSERT_NE(context, nullptr);
-    std::string reader = cardit::Reader();
-    ias::CIASCard card;
-    ASSERT_EQ(ias::IASConnectA(context, &reader[0], card), ias::IAS_S_OK);
-    ias::CBlob response;
-    unsigned short sw = 0;
-    card.sendAPDU(0x00, 0xA4, 0x00, 0x0C, ias::CBlob(), 0, response, sw);
-    ASSERT_EQ(sw, 0x9000);
+    Connect();
+    ASSERT_EQ(SelectMf(), 0x9000);
 
     TraceMark mark;
     {
@@ -113,6 +98,8 @@ TEST_F(ConnectIT, ResetByAnotherClientIsTransparent) {
         other.Connect(reader, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1);
         other.WarmReset();
     }
+    ias::CBlob response;
+    unsigned short sw = 0;
     card.sendAPDU(0x00, 0xB0, 0x9E, 0x00, ias::CBlob(), 0x10, response, sw);
     EXPECT_EQ(sw, 0x9000);
     EXPECT_EQ(response.size(), 0x10u);
@@ -129,12 +116,7 @@ TEST_F(ConnectIT, ResetByAnotherClientIsTransparent) {
 // over: the read fails with the PC/SC code in the message, and so does the
 // next public call.
 TEST_F(ConnectIT, RemovalMidReadNamesThePcscCode) {
-    Context owner;
-    void* const context = owner.p;
-    ASSERT_NE(context, nullptr);
-    std::string reader = cardit::Reader();
-    ias::CIASCard card;
-    ASSERT_EQ(ias::IASConnectA(context, &reader[0], card), ias::IAS_S_OK);
+    Connect();
     IAS::CCiaCard& cia = ias::CIASCardAccess::impl(card).card;
     cia.selectFile(ZAZ::ByteVector("A000000063504B43532D3135"), ZAZ::ByteVector("3401"));
 
@@ -168,12 +150,11 @@ TEST_F(ConnectIT, RemovalMidReadNamesThePcscCode) {
     EXPECT_GT(reads, 0);
     ASSERT_NE(code, 0u) << "no PC/SC failure after " << reads << " reads";
     EXPECT_EQ((code & 0xFFFF0000UL), 0x80100000UL);
-    EXPECT_NE(message.find(CodeHex(code)), std::string::npos) << message;
-
+    char codeHex[16];
+    std::snprintf(codeHex, sizeof codeHex, "0x%.8lX", code);
+    EXPECT_NE(message.find(codeHex), std::string::npos) << message;
     try {
-        ias::CBlob response;
-        unsigned short sw = 0;
-        card.sendAPDU(0x00, 0xA4, 0x00, 0x0C, ias::CBlob(), 0, response, sw);
+        SelectMf();
         ADD_FAILURE() << "sent to a removed card";
     } catch (const ias::CIASException& e) {
         EXPECT_EQ(e.errorClass(), ias::CIASException::IAS_ERR_CARD_FRAMEWORK);

@@ -71,14 +71,6 @@ std::string ProfileFile(const char* relative, int size, const char* filler) {
     return hex;
 }
 
-std::string PatternHex(int from, int n) {
-    ZAZ::ByteVector v(2048);
-    for (int i = from; i < from + n; ++i) {
-        v.appendByte(static_cast<unsigned char>(i % 251));
-    }
-    return Hex(v);
-}
-
 } // namespace
 
 TEST_F(SelectionIT, CacheSavesSelectsAndForgetsFailures) {
@@ -144,7 +136,7 @@ TEST_F(AwkwardReadIT, ShortAnswersAdvanceByWhatArrived) {
     const ZAZ::ByteVector data = cia().readBinary(0, 0, 500);
     EXPECT_EQ(mark.NewCommands(),
               (Wire{"00B00000E7", "00B00064E7", "00B000C8E7", "00B0012CC8", "00B0019064"}));
-    EXPECT_EQ(Hex(data), PatternHex(0, 500));
+    EXPECT_EQ(Hex(data), Hex(cardit::Pattern(500)));
 }
 
 // The odd instruction for file identifiers, short identifiers past offset
@@ -180,7 +172,7 @@ TEST_F(AwkwardReadIT, OddInstructionCarriesTheOffsetObject) {
         EXPECT_EQ(sw, c.failSw);
         EXPECT_EQ(mark.NewCommands(), c.wire);
         if (c.failSw == 0) {
-            EXPECT_EQ(Hex(data), PatternHex(c.offset, c.count));
+            EXPECT_EQ(Hex(data), Hex(cardit::Pattern(c.count, c.offset)));
         }
     }
 }

@@ -3,7 +3,7 @@
 // with the library log switched on to show that no PIN value is written.
 #include "CardIT.h"
 
-#include "Zaz/LoggedConfigRoot.h"
+#include "Zaz/TempConfigRoot.h"
 
 #include <cstring>
 #include <string>
