@@ -1,6 +1,8 @@
 #include "Card/CCiaCard.h"
 
+#include "Card/CCiaFileRecord.h"
 #include "Card/CTerminal.h"
+#include "Cia/CFileControlParameters.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
 #include "Zaz/Messages.h"
@@ -134,8 +136,13 @@ void CCiaCard::selectMasterFile(std::uint8_t p2) {
 
 void CCiaCard::selectFile(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
                           CFileControlParameters* fcpOut) {
-    (void)fcpOut;
-    selectFileRaw(aid, path, nullptr);
+    if (fcpOut == nullptr) {
+        selectFileRaw(aid, path, nullptr);
+        return;
+    }
+    ZAZ::ByteVector response;
+    selectFileRaw(aid, path, &response);
+    fcpOut->decode(response);
 }
 
 void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVectorBase& pathIn,
@@ -235,6 +242,26 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
         }
     }
     throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+}
+
+ZAZ::ByteVector CCiaCard::readFile(CCiaFileRecord& file) {
+    if (file.card == nullptr) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+    }
+    const CCiaPath& path = file.path;
+    if (file.loaded && !file.busy && path.index() >= 0 &&
+        file.contentOffset == static_cast<std::uint32_t>(path.index()) &&
+        file.content.size() == path.length()) {
+        return file.content;
+    }
+    file.busy = true;
+    CCiaCard& card = *file.card;
+    card.selectFile(path.aid(), path.normalized().efidOrPath());
+    ZAZ::ByteVector content = card.readBinary(0, path.index(), path.length());
+    file.content = std::move(content);
+    file.contentOffset = static_cast<std::uint32_t>(path.index());
+    file.busy = false;
+    return file.content;
 }
 
 bool CCiaCard::selectionValid() const {

@@ -9,7 +9,7 @@
 namespace IAS {
 
 class CFileControlParameters;
-class CCiaFileRecord;
+struct CCiaFileRecord;
 
 /// The card object with ISO/IEC 7816-4 file access: SELECT with a cache of the
 /// current selection (a repeated file costs nothing, a sibling one short
@@ -45,6 +45,10 @@ public:
     /// count bytes of a transparent file from offset. fileId 0: the current
     /// file; 1..30: a short file identifier; above 31: a file identifier.
     ZAZ::ByteVector readBinary(std::uint16_t fileId, std::int32_t offset, std::int32_t count);
+    /// The whole content of a CIA file (path index and length), served from
+    /// the record's cache when it is loaded and current. A failure leaves the
+    /// record busy. The record's card must be set ("An unknown error occurred.").
+    static ZAZ::ByteVector readFile(CCiaFileRecord& file);
 
     /// The selection cache, for inspection.
     bool selectionValid() const;

@@ -1,5 +1,8 @@
 #include "Card/CCiaCard.h"
 
+#include "Card/CCiaFileRecord.h"
+#include "Cia/CFileControlParameters.h"
+
 #include "ScriptedTerminal.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
@@ -169,4 +172,34 @@ TEST_F(CCiaCardTest, ReadRefusesBadArgumentsAndEndlessReads) {
     } catch (const ZAZ::CardFrameworkException& e) {
         EXPECT_STREQ(e.message(), "An unknown error occurred.");
     }
+}
+
+TEST_F(CCiaCardTest, DecodesTheFcpWhenAsked) {
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 02 04 02 5031 00", "620B 820101 83025031 800201F4 9000");
+    IAS::CFileControlParameters fcp;
+    card.selectFile(ByteVector(), ByteVector("5031"), &fcp);
+    EXPECT_EQ(fcp.fileIdentifier().toString(), "50 31 ");
+    EXPECT_EQ(fcp.size(), 500u);
+}
+
+TEST_F(CCiaCardTest, WholeFileReadUsesTheRecordCache) {
+    IAS::CCiaFileRecord file;
+    EXPECT_THROW(CCiaCard::readFile(file), ZAZ::CardFrameworkException); // no card
+    file.card = &card;
+    file.path.setEfidOrPath(ByteVector("3F0050005031"));
+    file.path.setIndex(2);
+    file.path.setLength(3);
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 08 0C 04 5000 5031 00", "9000");
+    terminal.expect("00 B0 00 02 03", "0A0B0C 9000");
+    EXPECT_EQ(CCiaCard::readFile(file).toString(), "0A 0B 0C ");
+    EXPECT_FALSE(file.busy);
+    file.loaded = true;
+    EXPECT_EQ(CCiaCard::readFile(file).toString(), "0A 0B 0C "); // nothing sent
+
+    file.path.setIndex(0); // another part of the file: the card is read again
+    terminal.expect("00 B0 00 00 03", "6B00");
+    EXPECT_THROW(CCiaCard::readFile(file), ZAZ::IsoException);
+    EXPECT_TRUE(file.busy);
 }
