@@ -1,4 +1,5 @@
 #include "Card/CCiaCard.h"
+#include "Caught.h"
 
 #include "ScriptedTerminal.h"
 #include "Zaz/CardFrameworkException.h"
@@ -62,12 +63,8 @@ TEST_F(CCiaCardTest, AbsolutePathsIgnoreTheAid) {
 TEST_F(CCiaCardTest, MalformedPathsAreRefusedWithoutSending) {
     for (const char* path : {"", "3F", "3F0050", "3F00"}) {
         SCOPED_TRACE(path);
-        try {
-            card.selectFile(ByteVector(), ByteVector(path));
-            ADD_FAILURE() << "accepted";
-        } catch (const ZAZ::CardFrameworkException& e) {
-            EXPECT_STREQ(e.message(), "Illegal parameter in function call.");
-        }
+        EXPECT_EQ(MessageOf([&] { card.selectFile(ByteVector(), ByteVector(path)); }),
+                  "Illegal parameter in function call.");
     }
     EXPECT_EQ(terminal.sent, 0);
 }
@@ -163,10 +160,6 @@ TEST_F(CCiaCardTest, ReadRefusesBadArgumentsAndEndlessReads) {
     terminal.expect("00 B0 00 02 02", "9000"); // success without data: no progress
     EXPECT_THROW(card.readBinary(0, 0, 4), ZAZ::CardFrameworkException);
     terminal.expect("00 B1 00 00 04 54 02 FF FF 02", "019000");
-    try {
-        card.readBinary(0, 0xFFFF, 2); // one byte, then the offset runs out
-        ADD_FAILURE() << "read past 0xFFFF";
-    } catch (const ZAZ::CardFrameworkException& e) {
-        EXPECT_STREQ(e.message(), "An unknown error occurred.");
-    }
+    // One byte, then the offset runs out.
+    EXPECT_EQ(MessageOf([&] { card.readBinary(0, 0xFFFF, 2); }), "An unknown error occurred.");
 }
