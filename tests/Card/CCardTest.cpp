@@ -1,4 +1,5 @@
 #include "Card/CCard.h"
+#include "Caught.h"
 
 #include "ScriptedTerminal.h"
 #include "Zaz/CardFrameworkException.h"
@@ -6,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 using IAS::CCard;
@@ -22,16 +22,6 @@ std::string repeat(const char* hexByte, int count) {
     return out;
 }
 
-unsigned short isoStatus(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const ZAZ::IsoException& e) {
-        EXPECT_STREQ(e.message(), "IsoException");
-        return e.sw();
-    }
-    ADD_FAILURE() << "no IsoException";
-    return 0;
-}
 } // namespace
 
 TEST(CCardTest, ChainsLongDataIn255BytePieces) {
@@ -95,7 +85,7 @@ TEST(CCardTest, ErrorWordsStopTheExchange) {
         if (row.responses[1] != nullptr) {
             terminal.expect("00 C0 00 00 04", row.responses[1]);
         }
-        EXPECT_EQ(isoStatus([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0), 0); }), row.sw);
+        EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0), 0); }), row.sw);
         EXPECT_TRUE(terminal.done()); // nothing sent after the error
     }
 }
@@ -105,7 +95,7 @@ TEST(CCardTest, ErrorOnAChainedPieceStopsTheChain) {
     CCard card(&terminal);
     const std::string data = repeat("00", 300);
     terminal.expect(("10 DA 00 00 FF" + repeat("00", 255)).c_str(), "6700");
-    EXPECT_EQ(isoStatus([&] { card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(data))); }),
+    EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(data))); }),
               0x6700);
     EXPECT_TRUE(terminal.done());
 }
@@ -118,7 +108,7 @@ TEST(CCardTest, PinCommandsSendTheDataUnchanged) {
     terminal.expect("00 2C 02 81 04 39393939", "63C1");
     card.verify(0x81, ZAZ::ByteVector("31323334"));
     card.changeReferenceData(0x01, 0x82, ZAZ::ByteVector("313233343536"));
-    EXPECT_EQ(isoStatus([&] { card.resetRetryCounter(0x02, 0x81, ZAZ::ByteVector("39393939")); }),
+    EXPECT_EQ(IsoSw([&] { card.resetRetryCounter(0x02, 0x81, ZAZ::ByteVector("39393939")); }),
               0x63C1);
     EXPECT_TRUE(terminal.done());
 }

@@ -1,4 +1,5 @@
 #include "Zaz/PackedStringList.h"
+#include "Caught.h"
 #include "Zaz/CardFrameworkException.h"
 
 #include <gtest/gtest.h>
@@ -45,22 +46,12 @@ TEST(PackedStringListTest, RefusesBadIndexesAndTruncatedEntries) {
     PackedStringList list;
     list.append("A");
     for (int bad : {-1, 1, 2}) {
-        try {
-            list.get(bad);
-            ADD_FAILURE() << "index " << bad << " accepted";
-        } catch (const ZAZ::CardFrameworkException& e) {
-            EXPECT_STREQ(e.message(), "Index out of bound.");
-        }
+        EXPECT_EQ(MessageOf([&] { list.get(bad); }), "Index out of bound.") << bad;
     }
     // The second entry announces 5 bytes but only 2 follow.
     const PackedStringList truncated(ByteVector("01 41 05 42 43"));
     ASSERT_EQ(truncated.count(), 2);
     EXPECT_EQ(truncated.get(0), "A");
-    try {
-        truncated.get(1);
-        ADD_FAILURE() << "truncated entry read";
-    } catch (const ZAZ::CardFrameworkException& e) {
-        EXPECT_STREQ(e.message(), "Invalid string.");
-    }
+    EXPECT_EQ(MessageOf([&] { truncated.get(1); }), "Invalid string.");
     EXPECT_THROW(truncated.toMultiString(), ZAZ::CardFrameworkException);
 }

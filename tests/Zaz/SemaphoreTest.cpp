@@ -1,3 +1,4 @@
+#include "Caught.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/SemaphoreLock.h"
 #include "Zaz/Synchronize.h"
@@ -80,15 +81,6 @@ struct TestSemaphore {
     }
     int Value() const { return semctl(id, 0, GETVAL); }
 };
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ZAZ::CardFrameworkException& e) {
-        return e.message();
-    }
-    return "(no exception)";
-}
 
 TEST(SemaphoreKeyTest, NameFoldsIntoFourBytes) {
     const struct {

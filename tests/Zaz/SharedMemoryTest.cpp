@@ -1,4 +1,5 @@
 #include "Zaz/SharedMemory.h"
+#include "Caught.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/SysSharedMemory.h"
 
@@ -20,15 +21,6 @@ protected:
     std::string name = UniqueName("IAS_TEST_SHM");
     std::string objectName = SYS_shm_object_name(name.c_str());
     void TearDown() override { shm_unlink(objectName.c_str()); } // what a failure left
-
-    static std::string MessageOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const ZAZ::CardFrameworkException& e) {
-            return e.message();
-        }
-        return "(no exception)";
-    }
 };
 
 TEST(SharedMemoryNameTest, ObjectNameIsTruncatedUpperCaseSha1) {

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-// A scriptable stand-in for pcsc-lite's client library, linked into the test
-// program in its place (the program's own definitions of the SCard* functions
-// win over libpcsclite's). It produces the failures a running daemon does
+// pcsc-lite's client functions, scripted; linked into the test program, they
+// win over libpcsclite's. They produce the failures a running daemon does
 // not: a refused context, a daemon that goes away, no readers at all.
 struct FakePcsc {
     LONG establish = SCARD_S_SUCCESS;

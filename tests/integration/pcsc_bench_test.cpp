@@ -113,10 +113,7 @@ TEST_F(Bench, SelectForms) {
         {"00A4050C025031", 0x6A86},
         {"00A4040C05E828BD080F", 0x9000}, // partial DF name
         {"00A4020C022F00", 0x9000},       // the MF is current after that
-        {"00A4000C033F00", 0x6700},       // Lc disagrees with the data
-        {"80A4000C023F00", 0x6E00},
         {"00EE0000", 0x6D00},
-        {"00C00000", 0x6985}, // nothing to get
     });
 }
 

@@ -2,9 +2,8 @@
 // against the bytes the virtual card received.
 #include "CardIT.h"
 
-#include "Zaz/IsoException.h"
+#include "Caught.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,16 +15,6 @@ namespace {
 class ApduIT : public cardit::ConnectedCard {};
 class GetResponseIT : public cardit::ConnectedCard {};
 class AwkwardStatusIT : public cardit::ConnectedCard {};
-
-unsigned short IsoSw(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const ZAZ::IsoException& e) {
-        return e.sw();
-    }
-    ADD_FAILURE() << "no IsoException";
-    return 0;
-}
 
 } // namespace
 
@@ -156,11 +145,8 @@ TEST_F(AwkwardStatusIT, StatusWordsOtherThan9000And61xxAreRaised) {
         SCOPED_TRACE(c.wire.front());
         TraceMark mark;
         EXPECT_EQ(IsoSw([&] {
-                      if (c.le == 0) {
-                          cia().transmit(c.command);
-                      } else {
-                          cia().transmit(c.command, static_cast<std::uint8_t>(c.le));
-                      }
+                      c.le == 0 ? cia().transmit(c.command)
+                                : cia().transmit(c.command, static_cast<std::uint8_t>(c.le));
                   }),
                   c.sw);
         EXPECT_EQ(mark.NewCommands(), c.wire);

@@ -1,5 +1,6 @@
 // The PC/SC wrapper against pcscd, vpcd and ias-vcard (see VcardEnv.h). The
 // removal test runs last and puts the card back.
+#include "Caught.h"
 #include "Zaz/TempConfigRoot.h"
 #include "integration/VcardEnv.h"
 
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <typeinfo>
 
 using cardit::Reader;
@@ -37,17 +37,6 @@ std::string SelectMfText() {
     return "00 A4 " + (p1 ? m[1].str() : "00") + " 0C 02 3F 00";
 }
 const std::string kSelectMf = SelectMfText();
-
-unsigned long CodeOf(const std::function<void()>& call, const std::type_info& expected) {
-    try {
-        call();
-    } catch (const ZAZ::SCardCommException& e) {
-        EXPECT_EQ(typeid(e), expected) << e.message();
-        return e.getErrorCode();
-    }
-    ADD_FAILURE() << "no exception";
-    return 0;
-}
 
 std::string Send(ZAZ::PCSCWrapper& wrapper, const std::string& hex) {
     ByteVector response;
@@ -110,7 +99,7 @@ TEST_F(PcscWrapperIT, TransmitTracesAndMasksPinCommandsThenOverwritesThem) {
 }
 
 TEST_F(PcscWrapperIT, TransactionsResetsAndReconnect) {
-    EXPECT_NE(CodeOf([&] { wrapper.EndTransaction(); }, typeid(ZAZ::PCSCException)), 0u);
+    EXPECT_NE(PcscCode([&] { wrapper.EndTransaction(); }, typeid(ZAZ::PCSCException)), 0u);
     LoggedConfigRoot root;
     EXPECT_EQ(wrapper.BeginTransaction(), 0u);
     Send(wrapper, kSelectMf);
@@ -138,8 +127,8 @@ TEST_F(PcscWrapperIT, CardResetByAnotherClientIsAResetException) {
     other.Connect(Reader(), SCARD_SHARE_SHARED, 3);
     other.WarmReset();
     ByteVector response;
-    EXPECT_EQ(CodeOf([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
-                     typeid(ZAZ::PCSCResetException)),
+    EXPECT_EQ(PcscCode([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
+                       typeid(ZAZ::PCSCResetException)),
               0x80100068u);
     wrapper.Reconnect();
     EXPECT_EQ(Send(wrapper, kSelectMf), "90 00 ");
@@ -173,7 +162,7 @@ TEST_F(PcscWrapperIT, StatusChangeReportsThePresentCardAndTimesOut) {
     EXPECT_FALSE(wrapper.GetStatusChange(in, out, 300)); // nothing changes: time-out
     in[0].readerName = "No such reader";
     EXPECT_EQ(
-        CodeOf([&] { wrapper.GetStatusChange(in, out, 100); }, typeid(ZAZ::SCardCommException)),
+        PcscCode([&] { wrapper.GetStatusChange(in, out, 100); }, typeid(ZAZ::SCardCommException)),
         static_cast<unsigned long>(SCARD_E_UNKNOWN_READER));
 }
 
@@ -202,7 +191,7 @@ TEST_F(PcscWrapperIT, LocatesAndNamesTheCardThroughAtrCnf) {
         << root.Log();
 
     std::filesystem::remove(root / "atr.cnf");
-    EXPECT_EQ(CodeOf([&] { wrapper.LocateCards(status, ""); }, typeid(ZAZ::PCSCException)),
+    EXPECT_EQ(PcscCode([&] { wrapper.LocateCards(status, ""); }, typeid(ZAZ::PCSCException)),
               static_cast<unsigned long>(SCARD_F_INTERNAL_ERROR));
 }
 
@@ -210,13 +199,13 @@ TEST_F(PcscWrapperIT, LocatesAndNamesTheCardThroughAtrCnf) {
 TEST_F(PcscWrapperIT, ZzRemovedCardAndEmptyReader) {
     ASSERT_EQ(cardit::VcardCtl("stop"), 0);
     ByteVector response;
-    EXPECT_EQ(CodeOf([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
-                     typeid(ZAZ::PCSCException)),
+    EXPECT_EQ(PcscCode([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
+                       typeid(ZAZ::PCSCException)),
               static_cast<unsigned long>(SCARD_W_REMOVED_CARD));
     PCSCWrapperMicrosoft other;
-    EXPECT_EQ(
-        CodeOf([&] { other.Connect(Reader(), SCARD_SHARE_SHARED, 3); }, typeid(ZAZ::PCSCException)),
-        static_cast<unsigned long>(SCARD_E_NO_SMARTCARD));
+    EXPECT_EQ(PcscCode([&] { other.Connect(Reader(), SCARD_SHARE_SHARED, 3); },
+                       typeid(ZAZ::PCSCException)),
+              static_cast<unsigned long>(SCARD_E_NO_SMARTCARD));
     {
         TempConfigRoot noAtrCnf; // an empty reader must not need "atr.cnf"
         ReaderStatus status;
