@@ -189,6 +189,12 @@ TEST(CCiaPath, FieldRulesAndEquality) {
     EXPECT_EQ(failureOf([&] { plain.setAid(ByteVector("")); }), "");
     CCiaPath withAid{ByteVector("30 0D A1 0B 4F 05 A0 00 00 00 01 04 02 50 31")};
     EXPECT_EQ(failureOf([&] { withAid.setTag(ByteVector("01")); }), kIllegal);
+    // A length of -1 read from the card cannot be told from an absent one:
+    // the part is dropped when the path is written again.
+    const CCiaPath odd{ByteVector("30 0A 04 02 50 9C 02 01 00 80 01 FF")};
+    EXPECT_EQ(odd.index(), 0);
+    EXPECT_EQ(odd.length(), -1);
+    EXPECT_EQ(hexOf(odd.encode()), "30 04 04 02 50 9C");
     // A derived kind equals a decoded one with the same fields.
     EXPECT_TRUE(pathOf("50 15") == plain);
     EXPECT_TRUE(pathOf("50 31", "A0 00 00 00 01") == withAid);
