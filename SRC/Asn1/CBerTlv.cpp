@@ -350,7 +350,7 @@ ZAZ::ByteVector CBerTlv::encode() const {
     const std::int32_t size = r.value.size();
     ZAZ::ByteVector out(std::max(size + 10, kValueCapacity));
     out.append(encodeTag(r.tag));
-    out.append(encodeLength(static_cast<std::uint32_t>(size)));
+    appendLength(out, static_cast<std::uint32_t>(size));
     out.append(r.value);
     return out;
 }
@@ -390,9 +390,14 @@ ZAZ::ByteVector CBerTlv::encodeTag(unsigned int tag) {
 
 ZAZ::ByteVector CBerTlv::encodeLength(std::uint32_t length) {
     ZAZ::ByteVector out(16);
+    appendLength(out, length);
+    return out;
+}
+
+void CBerTlv::appendLength(ZAZ::ByteVector& out, std::uint32_t length) {
     if (length < 0x80) {
         out.appendByte(static_cast<unsigned char>(length));
-        return out;
+        return;
     }
     int k = 1;
     while (k < 4 && (length >> (8 * k)) != 0) {
@@ -402,7 +407,6 @@ ZAZ::ByteVector CBerTlv::encodeLength(std::uint32_t length) {
     for (int i = k - 1; i >= 0; --i) {
         out.appendByte(static_cast<unsigned char>(length >> (8 * i)));
     }
-    return out;
 }
 
 bool CBerTlv::isConstructedTag(unsigned int tag) {

@@ -64,6 +64,8 @@ public:
     static std::int32_t parseLength(const ZAZ::ByteVectorBase& bytes, std::int32_t& position);
     static ZAZ::ByteVector encodeTag(unsigned int tag);
     static ZAZ::ByteVector encodeLength(std::uint32_t length);
+    /// Appends the definite-length octets of `length` (short or long form).
+    static void appendLength(ZAZ::ByteVector& out, std::uint32_t length);
     static bool isConstructedTag(unsigned int tag);
 
     /// The shared null element that child() hands out copies of.

@@ -1,5 +1,7 @@
 #include "Asn1/CDerOctet.h"
 
+#include "Asn1/CBerTlv.h"
+
 #include "Asn1/ByteReader.h"
 #include "Asn1/DerMessages.h"
 #include "Zaz/CardFrameworkException.h"
@@ -47,20 +49,6 @@ std::size_t lengthSize(std::size_t length) {
     return n;
 }
 
-void appendLength(ZAZ::ByteVector& out, std::size_t length) {
-    if (length < 0x80) {
-        out.appendByte(static_cast<unsigned char>(length));
-        return;
-    }
-    int k = 1;
-    while (k < 4 && (length >> (8 * k)) != 0) {
-        ++k;
-    }
-    out.appendByte(static_cast<unsigned char>(0x80 | k));
-    for (int i = k - 1; i >= 0; --i) {
-        out.appendByte(static_cast<unsigned char>(length >> (8 * i)));
-    }
-}
 } // namespace
 
 CDerOctet::CDerOctet()
@@ -317,7 +305,7 @@ void CDerOctet::appendEncoding(ZAZ::ByteVector& out) const {
             out.appendByte(static_cast<unsigned char>(i > 0 ? bits | 0x80 : bits));
         }
     }
-    appendLength(out, contentSize());
+    IAS::CBerTlv::appendLength(out, static_cast<std::uint32_t>(contentSize()));
     appendContent(out);
 }
 

@@ -223,13 +223,17 @@ const char* COrvLoggerInternal::LevelName(unsigned mask) {
     }
 }
 
-int COrvLoggerInternal::Log(int levelIndex, const char* format, ...) {
+int COrvLoggerInternal::Admit(int levelIndex) const {
     if (levelIndex < 0 || levelIndex > 3) {
         return -1;
     }
-    if (format == nullptr || !m_enabled || m_outputs == 0 ||
-        (m_levelMask & MaskOf(levelIndex)) == 0) {
-        return 0;
+    return m_enabled && m_outputs != 0 && (m_levelMask & MaskOf(levelIndex)) != 0 ? 1 : 0;
+}
+
+int COrvLoggerInternal::Log(int levelIndex, const char* format, ...) {
+    const int admitted = Admit(levelIndex);
+    if (admitted <= 0 || format == nullptr) {
+        return admitted;
     }
     try {
         va_list arguments;
@@ -244,11 +248,9 @@ int COrvLoggerInternal::Log(int levelIndex, const char* format, ...) {
 
 int COrvLoggerInternal::LogBuffer(int levelIndex, const char* prefix, const unsigned char* bytes,
                                   std::size_t count) {
-    if (levelIndex < 0 || levelIndex > 3) {
-        return -1;
-    }
-    if (!m_enabled || m_outputs == 0 || (m_levelMask & MaskOf(levelIndex)) == 0) {
-        return 0;
+    const int admitted = Admit(levelIndex);
+    if (admitted <= 0) {
+        return admitted;
     }
     try {
         std::string text = prefix != nullptr ? prefix : "";
@@ -268,12 +270,9 @@ int COrvLoggerInternal::LogBuffer(int levelIndex, const char* prefix, const unsi
 
 int COrvLoggerInternal::LogBufferFormat(int levelIndex, const unsigned char* bytes,
                                         std::size_t count, const char* format, ...) {
-    if (levelIndex < 0 || levelIndex > 3) {
-        return -1;
-    }
-    if (format == nullptr || !m_enabled || m_outputs == 0 ||
-        (m_levelMask & MaskOf(levelIndex)) == 0) {
-        return 0;
+    const int admitted = Admit(levelIndex);
+    if (admitted <= 0 || format == nullptr) {
+        return admitted;
     }
     try {
         va_list arguments;

@@ -42,6 +42,8 @@ private:
     void ReadConfiguration();
     void ReadSettings(SYS_CfgHandle* handle);
     int WriteLine(int levelIndex, const char* text) noexcept;
+    /// -1 for an index outside 0..3, 0 when the line is filtered out, 1 to write it.
+    int Admit(int levelIndex) const;
     void WriteToFile(const std::string& line) noexcept;
 
     unsigned m_outputs = 0;

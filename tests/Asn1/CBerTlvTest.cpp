@@ -1,35 +1,15 @@
 #include "Asn1/CBerTlv.h"
-#include "Zaz/CardFrameworkException.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using IAS::CBerTlv;
+using namespace testsupport;
 using ZAZ::ByteVector;
 
 namespace {
-
-const char* const kIllegal = "Illegal parameter in function call.";
-const char* const kDecoding = "Error encountered while decoding format.";
-const char* const kUnknown = "An unknown error occurred.";
-
-template <class F> std::string failureOf(F&& f) {
-    try {
-        f();
-    } catch (const ZAZ::CardFrameworkException& e) {
-        return e.message();
-    }
-    return "";
-}
-
-std::string hexOf(const ByteVector& v) {
-    std::string s = v.toString();
-    if (!s.empty()) {
-        s.pop_back();
-    }
-    return s;
-}
 
 TEST(CBerTlv, ParsesOneElement) {
     struct Row {

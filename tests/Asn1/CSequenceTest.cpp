@@ -9,8 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace IASSCU;
-using testsupport::failureOf;
-using testsupport::hexOf;
+using namespace testsupport;
 using ZAZ::ByteVector;
 
 namespace {

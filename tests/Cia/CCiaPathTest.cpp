@@ -1,18 +1,13 @@
 #include "Cia/CCiaPath.h"
-#include "../Asn1/TestSupport.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using IAS::CCiaPath;
-using testsupport::failureOf;
-using testsupport::hexOf;
+using namespace testsupport;
 using ZAZ::ByteVector;
 
 namespace {
-
-const char* const kIllegal = "Illegal parameter in function call.";
-const char* const kDecoding = "Error encountered while decoding format.";
-const char* const kUnknown = "An unknown error occurred.";
 
 CCiaPath pathOf(const char* efidOrPath, const char* aid = "") {
     CCiaPath p;

@@ -1,19 +1,15 @@
 #include "Cia/CFileControlParameters.h"
-#include "../Asn1/TestSupport.h"
 #include "Cia/CSecurityAttributeCompact.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using IAS::CFileControlParameters;
 using IAS::CSecurityAttributeCompact;
-using testsupport::failureOf;
-using testsupport::hexOf;
+using namespace testsupport;
 using ZAZ::ByteVector;
 
 namespace {
-
-const char* const kIllegal = "Illegal parameter in function call.";
-const char* const kDecoding = "Error encountered while decoding format.";
 
 std::string attributes(const std::vector<CSecurityAttributeCompact>& list) {
     std::string out;

@@ -1,5 +1,5 @@
-#ifndef TESTS_ASN1_TESTSUPPORT_H
-#define TESTS_ASN1_TESTSUPPORT_H
+#ifndef TESTS_TESTSUPPORT_H
+#define TESTS_TESTSUPPORT_H
 
 #include "Zaz/ByteVector.h"
 #include "Zaz/CardFrameworkException.h"
@@ -7,6 +7,12 @@
 #include <string>
 
 namespace testsupport {
+
+// The internal failure texts, written out literally so that a typo in the
+// library's constants is caught.
+const char* const kIllegal = "Illegal parameter in function call.";
+const char* const kDecoding = "Error encountered while decoding format.";
+const char* const kUnknown = "An unknown error occurred.";
 
 /// The message of the internal exception `f` throws, or "" when it succeeds.
 template <class F> std::string failureOf(F&& f) {
