@@ -22,32 +22,24 @@ template <class F> std::string failureOf(F&& f) {
 }
 
 TEST(PublicFcp, TypesStatesAndConversions) {
+    using F = CFileControlParameters;
     struct Row {
         const char* hex;
-        CFileControlParameters::FileType type;
-        CFileControlParameters::FileState state;
+        F::FileType type;
+        F::FileState state;
     };
     const Row rows[] = {
-        {"62 03 82 01 38", CFileControlParameters::DedicatedFile,
-         CFileControlParameters::NoInformation},
-        {"62 06 82 01 01 8A 01 01", CFileControlParameters::ElementaryFile,
-         CFileControlParameters::Creation},
-        {"62 06 82 01 02 8A 01 03", CFileControlParameters::UnknownFile,
-         CFileControlParameters::Initialisation},
-        {"62 03 8A 01 05", CFileControlParameters::UnknownFile,
-         CFileControlParameters::OperationalActivated},
-        {"62 03 8A 01 04", CFileControlParameters::UnknownFile,
-         CFileControlParameters::OperationalDeactivated},
-        {"62 03 8A 01 0C", CFileControlParameters::UnknownFile,
-         CFileControlParameters::Termination},
-        {"62 03 8A 01 0F", CFileControlParameters::UnknownFile,
-         CFileControlParameters::Termination},
-        {"62 03 8A 01 15", CFileControlParameters::UnknownFile,
-         CFileControlParameters::OperationalActivated},
-        {"62 03 8A 01 1C", CFileControlParameters::UnknownFile,
-         CFileControlParameters::Termination},
-        {"62 03 8A 01 02", CFileControlParameters::UnknownFile, CFileControlParameters::OtherState},
-        {"62 03 8A 01 08", CFileControlParameters::UnknownFile, CFileControlParameters::OtherState},
+        {"62 03 82 01 38", F::DedicatedFile, F::NoInformation},
+        {"62 06 82 01 01 8A 01 01", F::ElementaryFile, F::Creation},
+        {"62 06 82 01 02 8A 01 03", F::UnknownFile, F::Initialisation},
+        {"62 03 8A 01 05", F::UnknownFile, F::OperationalActivated},
+        {"62 03 8A 01 04", F::UnknownFile, F::OperationalDeactivated},
+        {"62 03 8A 01 0C", F::UnknownFile, F::Termination},
+        {"62 03 8A 01 0F", F::UnknownFile, F::Termination},
+        {"62 03 8A 01 15", F::UnknownFile, F::OperationalActivated},
+        {"62 03 8A 01 1C", F::UnknownFile, F::Termination},
+        {"62 03 8A 01 02", F::UnknownFile, F::OtherState},
+        {"62 03 8A 01 08", F::UnknownFile, F::OtherState},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hex);
@@ -60,7 +52,7 @@ TEST(PublicFcp, TypesStatesAndConversions) {
     EXPECT_EQ(fcp.size(), 0x2EDu);
     EXPECT_EQ(AsString(fcp.fileIdentifier()), "B0 01 ");
     ASSERT_EQ(fcp.shortFileIdentifier().size(), 1u);
-    EXPECT_EQ(fcp.shortFileIdentifier()[0], CFileControlParameters::noShortFileID());
+    EXPECT_EQ(fcp.shortFileIdentifier()[0], F::noShortFileID());
     const CSecurityAttributeCompact sa = fcp.securityAttributeCompact();
     EXPECT_EQ(sa.securityConditionByte(0x20), std::make_pair(true, 0x17));
     EXPECT_EQ(sa.securityConditionByte(0x04), std::make_pair(false, 0));

@@ -151,7 +151,7 @@ TEST(CDerOctet, PathologicalNestingFailsCleanly) {
             ++depth;
         }
     });
-    EXPECT_EQ(message, "Error encountered while decoding format.");
+    EXPECT_EQ(message, kDecoding);
     EXPECT_EQ(depth, CDerOctet::kMaxDepth);
     EXPECT_EQ(root.encoding().size(), bytes.size());
 }
@@ -164,17 +164,21 @@ TEST(CInteger, ValuesBothWays) {
     };
     const Row rows[] = {
         {"02 01 FF", -1, ""},
+        {"02 01 00", 0, ""},
+        {"02 01 7F", 127, ""},
+        {"02 02 00 80", 128, ""},
+        {"02 01 80", -128, ""},
         {"02 02 00 FF", 255, ""},
-        {"02 01 05", 5, ""},
+        {"02 02 01 00", 256, ""},
         {"02 04 80 00 00 00", INT32_MIN, ""},
         {"02 04 7F FF FF FF", INT32_MAX, ""},
         {"02 02 FF 7F", -129, ""},
         {"0A 01 03", 3, ""},  // ENUMERATED is read as an INTEGER
         {"80 01 10", 16, ""}, // implicit tag
         {"02 05 01 00 00 00 00", 0, "Data overflow in BER octet."},
-        {"02 00", 0, "Error encountered while decoding format."},
-        {"04 01 01", 0, "Error encountered while decoding format."},
-        {"22 03 02 01 01", 0, "Error encountered while decoding format."},
+        {"02 00", 0, kDecoding},
+        {"04 01 01", 0, kDecoding},
+        {"22 03 02 01 01", 0, kDecoding},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hex);
@@ -183,99 +187,59 @@ TEST(CInteger, ValuesBothWays) {
             failureOf([&] { value = CInteger(CDerOctet(ByteVector(row.hex))).value(); });
         EXPECT_EQ(message, row.message);
         EXPECT_EQ(value, row.value);
-    }
-    struct Out {
-        std::int32_t value;
-        const char* hex;
-    };
-    const Out outs[] = {{0, "02 01 00"},
-                        {127, "02 01 7F"},
-                        {128, "02 02 00 80"},
-                        {-128, "02 01 80"},
-                        {-129, "02 02 FF 7F"},
-                        {256, "02 02 01 00"},
-                        {INT32_MIN, "02 04 80 00 00 00"},
-                        {-1, "02 01 FF"}};
-    for (const Out& out : outs) {
-        SCOPED_TRACE(out.hex);
-        EXPECT_EQ(hexOf(CInteger(out.value).encoding()), out.hex);
-        EXPECT_EQ(CInteger(CDerOctet(ByteVector(out.hex))).value(), out.value);
+        if (*row.message == '\0') { // minimal encoding, written with the universal tag
+            EXPECT_EQ(hexOf(CInteger(row.value).encoding()), "02" + std::string(row.hex).substr(2));
+        }
     }
     EXPECT_EQ(hexOf(CEnum(CDerOctet(ByteVector("02 01 03"))).encoding()), "0A 01 03");
     EXPECT_EQ(hexOf(CInteger(CDerOctet(ByteVector("80 01 10"))).encoding()), "02 01 10");
 }
 
+/// The view V of an element, re-encoded.
+template <class V> ByteVector as(const CDerOctet& e) {
+    return V(e).encoding();
+}
+
 TEST(CDerViews, ViewRuleAcceptsRetagsOrRefuses) {
-    enum View { Bool, Bits, Oid, Octets, Time, GenTime, SeqOf, SetOf, Explicit };
     struct Row {
-        View view;
+        ByteVector (*view)(const CDerOctet&);
         const char* hex;
         const char* encoded; // "" when the view refuses the element
     };
     const Row rows[] = {
-        {Bool, "01 01 FF", "01 01 FF"},
-        {Bool, "81 01 00", "81 01 00"}, // implicit tag kept
-        {Bool, "01 02 00 00", ""},
-        {Bool, "01 00", ""},
-        {Bits, "83 02 07 80", "03 02 07 80"},
-        {Bits, "03 00", ""},
-        {Bits, "04 01 00", ""},
-        {Oid, "86 01 2A", "06 01 2A"},
-        {Oid, "26 00", ""},
-        {Octets, "80 02 50 15", "80 02 50 15"},
-        {Octets, "0C 01 41", ""},
-        {Octets, "24 00", ""},
-        {Time, "17 01 30", "17 01 30"},
-        {Time, "18 00", "18 00"},
-        {Time, "04 00", ""},
-        {GenTime, "80 00", "18 00"},
-        {GenTime, "17 00", ""},
-        {SeqOf, "A1 03 02 01 01", "30 03 02 01 01"},
-        {SeqOf, "31 00", ""},
-        {SetOf, "A0 00", "31 00"},
-        {SetOf, "30 00", ""},
-        {Explicit, "A5 03 02 01 01", "A5 03 02 01 01"},
-        {Explicit, "A5 00", ""},
-        {Explicit, "A5 06 02 01 01 02 01 02", ""},
-        {Explicit, "85 01 00", ""},
+        {as<CBoolean>, "01 01 FF", "01 01 FF"},
+        {as<CBoolean>, "81 01 00", "81 01 00"}, // implicit tag kept
+        {as<CBoolean>, "01 02 00 00", ""},
+        {as<CBoolean>, "01 00", ""},
+        {as<CBitString>, "83 02 07 80", "03 02 07 80"},
+        {as<CBitString>, "03 00", ""},
+        {as<CBitString>, "04 01 00", ""},
+        {as<CObjectIdentifier>, "86 01 2A", "06 01 2A"},
+        {as<CObjectIdentifier>, "26 00", ""},
+        {as<COctetString>, "80 02 50 15", "80 02 50 15"},
+        {as<COctetString>, "0C 01 41", ""},
+        {as<COctetString>, "24 00", ""},
+        {as<CTime>, "17 01 30", "17 01 30"},
+        {as<CTime>, "18 00", "18 00"},
+        {as<CTime>, "04 00", ""},
+        {as<CGeneralizedTime>, "80 00", "18 00"},
+        {as<CGeneralizedTime>, "17 00", ""},
+        {as<CSequenceOf>, "A1 03 02 01 01", "30 03 02 01 01"},
+        {as<CSequenceOf>, "31 00", ""},
+        {as<CSetOf>, "A0 00", "31 00"},
+        {as<CSetOf>, "30 00", ""},
+        {as<CExplicitTag>, "A5 03 02 01 01", "A5 03 02 01 01"},
+        {as<CExplicitTag>, "A5 00", ""},
+        {as<CExplicitTag>, "A5 06 02 01 01 02 01 02", ""},
+        {as<CExplicitTag>, "85 01 00", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hex);
-        const CDerOctet e{ByteVector(row.hex)};
         std::string encoded;
-        const std::string message = failureOf([&] {
-            switch (row.view) {
-            case Bool:
-                encoded = hexOf(CBoolean(e).encoding());
-                break;
-            case Bits:
-                encoded = hexOf(CBitString(e).encoding());
-                break;
-            case Oid:
-                encoded = hexOf(CObjectIdentifier(e).encoding());
-                break;
-            case Octets:
-                encoded = hexOf(COctetString(e).encoding());
-                break;
-            case Time:
-                encoded = hexOf(CTime(e).encoding());
-                break;
-            case GenTime:
-                encoded = hexOf(CGeneralizedTime(e).encoding());
-                break;
-            case SeqOf:
-                encoded = hexOf(CSequenceOf(e).encoding());
-                break;
-            case SetOf:
-                encoded = hexOf(CSetOf(e).encoding());
-                break;
-            case Explicit:
-                encoded = hexOf(CExplicitTag(e).encoding());
-                break;
-            }
-        });
+        const std::string message =
+            failureOf([&] { encoded = hexOf(row.view(CDerOctet(ByteVector(row.hex)))); });
         EXPECT_EQ(encoded, row.encoded);
-        EXPECT_EQ(message, *row.encoded ? "" : "Error encountered while decoding format.");
+        EXPECT_EQ(message, *row.encoded ? "" : kDecoding);
     }
     EXPECT_TRUE(CBoolean(CDerOctet(ByteVector("01 01 01"))).value());
     EXPECT_FALSE(CBoolean(false).value());
@@ -316,7 +280,7 @@ TEST(CBitString, NamedBitNumbering) {
     EXPECT_EQ(hexOf(bits.encoding()), "03 01 00");
     bits.clearBit(40);
     EXPECT_EQ(hexOf(bits.encoding()), "03 01 00");
-    EXPECT_EQ(failureOf([&] { bits.setBit(-1); }), "Illegal parameter in function call.");
+    EXPECT_EQ(failureOf([&] { bits.setBit(-1); }), kIllegal);
 }
 
 TEST(CObjectIdentifier, TextBothWays) {
@@ -363,16 +327,16 @@ TEST(CObjectIdentifier, TextBothWays) {
 TEST(CTime, ConversionsBothWays) {
     struct Row {
         const char* hex;
-        const char* text;
+        const char* text; // written back to hex when the row is minimal
         const char* message;
+        bool minimal = false;
     };
     const Row rows[] = {
-        {"17 0D 34 39 31 32 33 31 32 33 35 39 35 39 5A", "20491231235959", ""},
-        {"17 0D 35 30 30 31 30 31 30 30 30 30 30 30 5A", "19500101000000", ""},
+        {"17 0D 34 39 31 32 33 31 32 33 35 39 35 39 5A", "20491231235959", "", true},
+        {"17 0D 35 30 30 31 30 31 30 30 30 30 30 30 5A", "19500101000000", "", true},
         {"17 0B 39 39 30 31 30 31 30 30 30 30 5A", "", "Inconsistent data length in BER octet."},
-        {"17 0C 41 39 30 31 30 31 30 30 30 30 30 30", "",
-         "Error encountered while decoding format."},
-        {"18 0F 32 30 35 30 30 31 30 31 31 32 30 30 30 30 5A", "20500101120000", ""},
+        {"17 0C 41 39 30 31 30 31 30 30 30 30 30 30", "", kDecoding},
+        {"18 0F 32 30 35 30 30 31 30 31 31 32 30 30 30 30 5A", "20500101120000", "", true},
         {"18 13 32 30 32 34 30 32 32 39 31 32 30 30 30 30 2E 31 32 33 5A", "20240229120000", ""},
         {"18 0D 32 30 35 30 30 31 30 31 31 32 30 30 30", "",
          "Inconsistent data length in BER octet."},
@@ -384,26 +348,15 @@ TEST(CTime, ConversionsBothWays) {
             failureOf([&] { text = CTime(CDerOctet(ByteVector(row.hex))).toString(); });
         EXPECT_EQ(message, row.message);
         EXPECT_EQ(text, row.text);
-    }
-    struct Out {
-        const char* text;
-        const char* hex;
-    };
-    const Out outs[] = {
-        {"20491231235959", "17 0D 34 39 31 32 33 31 32 33 35 39 35 39 5A"},
-        {"19500101000000", "17 0D 35 30 30 31 30 31 30 30 30 30 30 30 5A"},
-        {"20500101120000", "18 0F 32 30 35 30 30 31 30 31 31 32 30 30 30 30 5A"},
-    };
-    for (const Out& out : outs) {
-        SCOPED_TRACE(out.text);
-        EXPECT_EQ(hexOf(CTime(std::string(out.text)).encoding()), out.hex);
+        if (row.minimal) {
+            EXPECT_EQ(hexOf(CTime(std::string(row.text)).encoding()), row.hex);
+        }
     }
     const char* const badTexts[] = {"19491231235959", "2049123123595", "204912312359590",
                                     "2O491231235959"};
     for (const char* text : badTexts) {
         SCOPED_TRACE(text);
-        EXPECT_EQ(failureOf([&] { CTime t{std::string(text)}; }),
-                  "Illegal parameter in function call.");
+        EXPECT_EQ(failureOf([&] { CTime t{std::string(text)}; }), kIllegal);
     }
     // A GeneralizedTime stays one whatever the year.
     EXPECT_EQ(hexOf(CGeneralizedTime(std::string("20200101000000")).encoding()),

@@ -104,7 +104,11 @@ TEST(CCiaPath, NormalisesQualifierBytes) {
 }
 
 TEST(CCiaPath, ParentConcatenationAndResolution) {
-    enum Op { Parent, Plus, ToEF, ToDF };
+    using Op = CCiaPath (*)(const CCiaPath&, const CCiaPath&);
+    const Op parent = [](const CCiaPath& a, const CCiaPath&) { return a.parent(); };
+    const Op plus = [](const CCiaPath& a, const CCiaPath& b) { return a + b; };
+    const Op toEF = [](const CCiaPath& a, const CCiaPath& b) { return b.relativeToEF(a); };
+    const Op toDF = [](const CCiaPath& a, const CCiaPath& b) { return b.relativeToDF(a); };
     struct Row {
         Op op;
         const char* a;
@@ -113,43 +117,27 @@ TEST(CCiaPath, ParentConcatenationAndResolution) {
         const char* message;
     };
     const Row rows[] = {
-        {Parent, "3F 00 50 15 44 01", "", "3F 00 50 15", ""},
-        {Parent, "3F 00", "", "", ""},
-        {Parent, "02", "", "", ""},
-        {Parent, "50", "", "", kIllegal},
-        {Parent, "", "", "", kUnknown},
-        {Parent, "50 15 44 01 08", "", "3F 00 50 15", ""},
-        {Plus, "3F 00 50 15", "50 15 44 01", "3F 00 50 15 44 01", ""},
-        {Plus, "3F 00 50 15", "44 01", "3F 00 50 15 44 01", ""},
-        {Plus, "50 15 44 01", "3F 00 44 01", "3F 00 44 01", ""},
-        {Plus, "3F 00 50 15", "50 15 08", "3F 00 50 15", ""}, // b becomes absolute
-        {Plus, "", "44 01", "44 01", ""},
-        {Plus, "3F 00", "3F", "", kIllegal},
-        {ToEF, "3F 00 50 15 44 01", "44 02", "3F 00 50 15 44 02", ""},
-        {ToDF, "3F 00 50 15", "44 02", "3F 00 50 15 44 02", ""},
+        {parent, "3F 00 50 15 44 01", "", "3F 00 50 15", ""},
+        {parent, "3F 00", "", "", ""},
+        {parent, "02", "", "", ""},
+        {parent, "50", "", "", kIllegal},
+        {parent, "", "", "", kUnknown},
+        {parent, "50 15 44 01 08", "", "3F 00 50 15", ""},
+        {plus, "3F 00 50 15", "50 15 44 01", "3F 00 50 15 44 01", ""},
+        {plus, "3F 00 50 15", "44 01", "3F 00 50 15 44 01", ""},
+        {plus, "50 15 44 01", "3F 00 44 01", "3F 00 44 01", ""},
+        {plus, "3F 00 50 15", "50 15 08", "3F 00 50 15", ""}, // b becomes absolute
+        {plus, "", "44 01", "44 01", ""},
+        {plus, "3F 00", "3F", "", kIllegal},
+        {toEF, "3F 00 50 15 44 01", "44 02", "3F 00 50 15 44 02", ""},
+        {toDF, "3F 00 50 15", "44 02", "3F 00 50 15 44 02", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.a) + " / " + row.b);
-        const CCiaPath a = pathOf(row.a);
-        const CCiaPath b = pathOf(row.b);
         std::string result;
-        const std::string message = failureOf([&] {
-            switch (row.op) {
-            case Parent:
-                result = hexOf(a.parent().efidOrPath());
-                break;
-            case Plus:
-                result = hexOf((a + b).efidOrPath());
-                break;
-            case ToEF:
-                result = hexOf(b.relativeToEF(a).efidOrPath());
-                break;
-            case ToDF:
-                result = hexOf(b.relativeToDF(a).efidOrPath());
-                break;
-            }
-        });
-        EXPECT_EQ(message, row.message);
+        EXPECT_EQ(
+            failureOf([&] { result = hexOf(row.op(pathOf(row.a), pathOf(row.b)).efidOrPath()); }),
+            row.message);
         EXPECT_EQ(result, row.result);
     }
     // The result takes the right operand's index and length and the left one's aid.

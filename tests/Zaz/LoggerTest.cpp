@@ -110,18 +110,6 @@ TEST_F(LoggerTest, MissingIncompleteOrSwitchedOffConfigurationLogsNothing) {
     }
 }
 
-TEST_F(LoggerTest, InfoOnlyWritesRawMessageAndFormattedLine) {
-    Configure(TextFile("Log.Level.INFO: 1\n"));
-    EXPECT_FALSE(TracePointRan(ZAZ::SEV_DEBUG, ZAZ::LVL_DEBUG));
-    EXPECT_FALSE(TracePointRan(ZAZ::SEV_ERROR, ZAZ::LVL_INFO)); // follows the ERROR switch
-    EXPECT_TRUE(TracePointRan(ZAZ::SEV_INFO, ZAZ::LVL_INFO));
-    const std::string content = ReadFile(logPath);
-    EXPECT_TRUE(Matches(content, "000000:INFO    :" + kStamp + "Logger 'ZAZ' is created\ntext\n" +
-                                     "000001:INFO    :" + kStamp + R"(\[Unit@7\(Func\(\)\)\] )" +
-                                     "\ntext\n\n"))
-        << content;
-}
-
 TEST_F(LoggerTest, LevelMaskCounterAndHexBuffers) {
     Configure(TextFile("Log.Level.DEBUG: 1\nLog.Level.ERROR: 1\n"));
     auto logger = Create();
@@ -225,19 +213,23 @@ TEST_F(LoggerTest, SettingsRecordReflectsTheConfiguration) {
     EXPECT_FALSE(settings.enabled);
 }
 
-TEST_F(LoggerTest, FacadeWritesRawTextAndShutdownSilencesIt) {
-    Configure(TextFile("Log.Level.DEBUG: 1\nLog.Level.INFO: 1\n"));
+TEST_F(LoggerTest, TracePointsAndFacadeWriteRawTextUntilShutdown) {
+    Configure(TextFile("Log.Level.INFO: 1\n"));
     Logger& facade = Logger::Instance();
     EXPECT_EQ(facade.GetFilePath(), logPath);
     EXPECT_FALSE(facade.IsOn(ZAZ::SEV_ERROR));
+    EXPECT_FALSE(TracePointRan(ZAZ::SEV_DEBUG, ZAZ::LVL_DEBUG));
+    EXPECT_FALSE(TracePointRan(ZAZ::SEV_ERROR, ZAZ::LVL_INFO)); // follows the ERROR switch
+    EXPECT_TRUE(TracePointRan(ZAZ::SEV_INFO, ZAZ::LVL_INFO));
     facade.Write(ZAZ::SEV_ERROR, "not written\n");
-    facade.Write(ZAZ::SEV_DEBUG, "raw text\n");
+    facade.Write(ZAZ::SEV_INFO, "raw text\n");
     Logger::Shutdown();
     EXPECT_FALSE(TracePointRan(ZAZ::SEV_INFO, ZAZ::LVL_INFO));
     const std::string content = ReadFile(logPath);
-    EXPECT_TRUE(Matches(content, "000000:INFO    :" + kStamp +
-                                     "Logger 'ZAZ' is created\nraw text\n" +
-                                     "000001:INFO    :" + kStamp + "Logger 'ZAZ' is destroyed\n"))
+    EXPECT_TRUE(Matches(content, "000000:INFO    :" + kStamp + "Logger 'ZAZ' is created\ntext\n" +
+                                     "000001:INFO    :" + kStamp + R"(\[Unit@7\(Func\(\)\)\] )" +
+                                     "\ntext\n\nraw text\n000002:INFO    :" + kStamp +
+                                     "Logger 'ZAZ' is destroyed\n"))
         << content;
     Logger::ResetProcessLoggers();
     EXPECT_TRUE(TracePointRan(ZAZ::SEV_INFO, ZAZ::LVL_INFO));
