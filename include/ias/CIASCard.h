@@ -50,9 +50,11 @@ public:
 
     class Impl;
 
+    /// A handle owns its connection: it is neither copied nor assigned.
+    CIASCard(const CIASCard&) = delete;
+    CIASCard& operator=(const CIASCard&) = delete;
+
 private:
-    CIASCard(const CIASCard&);
-    CIASCard& operator=(const CIASCard&);
     void attach(long hCard);
 
     friend class CIASCardAccess;
