@@ -1,6 +1,6 @@
 // What the library adds to one APDU: CIASCard::sendAPDU against a plain
 // SCardTransmit loop, 2000 APDUs each, on the card in IAS_TEST_READER.
-#include <ias/ias.h>
+#include "BenchCard.h"
 
 #include <benchmark/benchmark.h>
 #include <winscard.h>
@@ -21,17 +21,12 @@ const unsigned char kCommand[] = {0x00, 0xB0, 0x9E, 0x00, 0x10};
 std::vector<double> g_raw;
 std::vector<double> g_library;
 
-std::string Reader() {
-    const char* r = std::getenv("IAS_TEST_READER");
-    return r != nullptr ? r : "";
-}
-
 void RawTransmit(benchmark::State& state) {
     SCARDCONTEXT context = 0;
     SCARDHANDLE card = 0;
     DWORD protocol = 0;
     if (SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) != SCARD_S_SUCCESS ||
-        SCardConnect(context, Reader().c_str(), SCARD_SHARE_SHARED,
+        SCardConnect(context, Env("IAS_TEST_READER").c_str(), SCARD_SHARE_SHARED,
                      SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card, &protocol) != SCARD_S_SUCCESS) {
         state.SkipWithError("no card in IAS_TEST_READER");
         return;
@@ -54,15 +49,12 @@ void RawTransmit(benchmark::State& state) {
 }
 
 void LibrarySendApdu(benchmark::State& state) {
-    void* context = nullptr;
-    std::string reader = Reader();
-    ias::CIASCard card;
-    if (ias::IASInitialize(&context) != ias::IAS_S_OK ||
-        ias::IASConnectA(context, &reader[0], card) != ias::IAS_S_OK) {
+    BenchCard bench;
+    if (!bench.connected) {
         state.SkipWithError("no card in IAS_TEST_READER");
-        ias::IASFinalize(context);
         return;
     }
+    ias::CIASCard& card = bench.card;
     const ias::CBlob empty;
     ias::CBlob response;
     unsigned short sw = 0;
@@ -76,7 +68,6 @@ void LibrarySendApdu(benchmark::State& state) {
             }
         }
     }
-    ias::IASFinalize(context);
 }
 
 // Alternating the two loops spreads any drift of pcscd or the card over both.

@@ -3,7 +3,7 @@
 // (IAS_VCARD_TRACE) the SELECTs and READ BINARYs against the least needed:
 // one SELECT per file plus one for each change of starting directory, and
 // ceil(size / 231) READ BINARYs per file.
-#include <ias/ias.h>
+#include "BenchCard.h"
 
 #include "Api/CIASCardImpl.h"
 
@@ -30,11 +30,6 @@ struct Counts {
 
 Counts g_first;
 bool g_counted = false;
-
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr ? v : "";
-}
 
 /// Commands in the trace so far: {SELECT, READ BINARY}.
 std::pair<int, int> TraceCounts() {
@@ -112,15 +107,12 @@ private:
 };
 
 void ReadWholeCia(benchmark::State& state) {
-    void* context = nullptr;
-    std::string reader = Env("IAS_TEST_READER");
-    ias::CIASCard card;
-    if (ias::IASInitialize(&context) != ias::IAS_S_OK ||
-        ias::IASConnectA(context, &reader[0], card) != ias::IAS_S_OK) {
+    BenchCard bench;
+    if (!bench.connected) {
         state.SkipWithError("no card in IAS_TEST_READER");
-        ias::IASFinalize(context);
         return;
     }
+    ias::CIASCard& card = bench.card;
     IAS::CCiaCard& cia = ias::CIASCardAccess::impl(card).card;
     for (auto _ : state) {
         card.reset(); // an empty selection cache for every round
@@ -141,7 +133,6 @@ void ReadWholeCia(benchmark::State& state) {
     }
     state.counters["files"] = g_first.files;
     state.counters["bytes"] = static_cast<double>(g_first.bytes);
-    ias::IASFinalize(context);
 }
 
 } // namespace

@@ -218,16 +218,7 @@ CBlob _HB(std::string hex) {
 }
 
 std::string _HB(const CBlob& blob) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(blob.size() * 3u);
-    for (unsigned int i = 0; i < blob.size(); ++i) {
-        const unsigned char b = blob.data()[i];
-        out += digits[b >> 4];
-        out += digits[b & 0x0F];
-        out += ' ';
-    }
-    return out;
+    return ZAZ::ByteVector::ToHex(blob.data(), blob.size());
 }
 
 std::string AsString(const CBlob& blob) {

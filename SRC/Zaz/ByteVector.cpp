@@ -16,6 +16,8 @@ namespace ZAZ {
 namespace {
 constexpr std::int32_t kMaxSize = std::numeric_limits<std::int32_t>::max();
 
+// Storage past the size is never read, so it is not zero-filled here; it is
+// wiped when released.
 unsigned char* allocate(std::int32_t n) {
     auto* p = new (std::nothrow) unsigned char[n > 0 ? n : 1];
     if (p == nullptr) {
@@ -43,7 +45,6 @@ ByteVector::ByteVector(std::int32_t capacity)
     m_capacity = m_growStep;
     m_data = allocate(m_capacity);
     m_allocated = m_capacity;
-    std::memset(m_data, 0, static_cast<std::size_t>(m_capacity));
 }
 
 ByteVector::ByteVector(const unsigned char* data, std::int32_t size, std::int32_t capacity)
@@ -70,7 +71,6 @@ ByteVector::ByteVector(const ByteVector& other)
     if (other.m_size > 0) {
         std::memcpy(m_data, other.m_data, static_cast<std::size_t>(other.m_size));
     }
-    std::memset(m_data + other.m_size, 0, static_cast<std::size_t>(m_capacity - other.m_size));
     m_size = other.m_size;
 }
 
@@ -141,7 +141,6 @@ void ByteVector::reserveMore(std::int32_t needed) {
     if (m_size > 0) {
         std::memcpy(fresh, m_data, static_cast<std::size_t>(m_size));
     }
-    std::memset(fresh + m_size, 0, static_cast<std::size_t>(newCapacity - m_size));
     const std::int32_t size = m_size;
     release();
     m_data = fresh;
@@ -292,12 +291,16 @@ void ByteVector::reverse() {
 }
 
 std::string ByteVector::toString() const {
+    return ToHex(m_data, static_cast<std::size_t>(m_size));
+}
+
+std::string ByteVector::ToHex(const unsigned char* bytes, std::size_t count) {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;
-    out.reserve(static_cast<std::size_t>(m_size) * 3);
-    for (std::int32_t i = 0; i < m_size; ++i) {
-        out += digits[m_data[i] >> 4];
-        out += digits[m_data[i] & 0x0F];
+    out.reserve(count * 3);
+    for (std::size_t i = 0; i < count; ++i) {
+        out += digits[bytes[i] >> 4];
+        out += digits[bytes[i] & 0x0F];
         out += ' ';
     }
     return out;
@@ -339,11 +342,7 @@ void ByteVector::appendHex(const char* hex) {
 }
 
 std::ostream& operator<<(std::ostream& out, const ByteVectorBase& v) {
-    static const char digits[] = "0123456789ABCDEF";
-    for (unsigned char b : v) {
-        out << digits[b >> 4] << digits[b & 0x0F] << ' ';
-    }
-    return out;
+    return out << ByteVector::ToHex(v.data(), static_cast<std::size_t>(v.size()));
 }
 
 } // namespace ZAZ

@@ -3,6 +3,7 @@
 
 #include "Zaz/ByteVectorBase.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -64,6 +65,8 @@ public:
 
     /// Two upper-case hex digits and a blank per byte.
     std::string toString() const;
+    /// The same text for any bytes: the one hex formatter of the library.
+    static std::string ToHex(const unsigned char* bytes, std::size_t count);
 
     bool operator==(const ByteVectorBase& other) const;
     bool operator!=(const ByteVectorBase& other) const { return !(*this == other); }

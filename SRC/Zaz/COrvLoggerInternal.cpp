@@ -1,5 +1,7 @@
 #include "Zaz/COrvLoggerInternal.h"
 
+#include "Zaz/ByteVector.h"
+
 #include "Zaz/SysConfig.h"
 #include "Zaz/SysSemaphore.h"
 
@@ -255,12 +257,7 @@ int COrvLoggerInternal::LogBuffer(int levelIndex, const char* prefix, const unsi
     try {
         std::string text = prefix != nullptr ? prefix : "";
         if (bytes != nullptr) {
-            text.reserve(text.size() + 3 * count);
-            for (std::size_t i = 0; i < count; ++i) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "%02X ", bytes[i]);
-                text += hex;
-            }
+            text += ByteVector::ToHex(bytes, count);
         }
         return WriteLine(levelIndex, text.c_str());
     } catch (...) {
