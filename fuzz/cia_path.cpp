@@ -1,4 +1,4 @@
-#include "Cia/CCiaPath.h"
+#include "Cia/Fci/CCiaPath.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

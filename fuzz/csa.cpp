@@ -1,4 +1,4 @@
-#include "Cia/CSecurityAttributeCompact.h"
+#include "Cia/Fci/CSecurityAttributeCompact.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

@@ -1,4 +1,4 @@
-#include "Cia/CFileControlParameters.h"
+#include "Cia/Fci/CFileControlParameters.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

@@ -2,7 +2,7 @@
 
 #include "Api/BlobBytes.h"
 #include "Api/Boundary.h"
-#include "Cia/CCiaPath.h"
+#include "Cia/Fci/CCiaPath.h"
 
 namespace ias {
 
@@ -14,25 +14,15 @@ CCiaPath::CCiaPath(const CBlob& der)
           return new IAS::CCiaPath(raw);
       })) {}
 
-CCiaPath::CCiaPath(const CCiaPath& other)
-    : m_impl(Guarded([&] { return new IAS::CCiaPath(*other.m_impl); })) {}
-
 CCiaPath::CCiaPath(const IAS::CCiaPath& path)
     : m_impl(Guarded([&] { return new IAS::CCiaPath(path); })) {}
-
-CCiaPath& CCiaPath::operator=(const CCiaPath& other) {
-    Guarded([&] { *m_impl = *other.m_impl; });
-    return *this;
-}
 
 CCiaPath& CCiaPath::operator=(const IAS::CCiaPath& path) {
     Guarded([&] { *m_impl = path; });
     return *this;
 }
 
-CCiaPath::~CCiaPath() {
-    delete m_impl;
-}
+CCiaPath::~CCiaPath() = default;
 
 CCiaPath::operator IAS::CCiaPath() const {
     return Guarded([&] { return IAS::CCiaPath(*m_impl); });

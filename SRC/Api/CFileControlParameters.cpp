@@ -2,7 +2,7 @@
 
 #include "Api/BlobBytes.h"
 #include "Api/Boundary.h"
-#include "Cia/CFileControlParameters.h"
+#include "Cia/Fci/CFileControlParameters.h"
 
 namespace ias {
 

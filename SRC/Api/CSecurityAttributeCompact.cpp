@@ -2,7 +2,7 @@
 
 #include "Api/BlobBytes.h"
 #include "Api/Boundary.h"
-#include "Cia/CSecurityAttributeCompact.h"
+#include "Cia/Fci/CSecurityAttributeCompact.h"
 
 namespace ias {
 

@@ -3,6 +3,7 @@
 
 #include <ias/CBlob.h>
 #include <ias/Export.h>
+#include <ias/Owned.h>
 
 namespace IAS {
 class CCiaPath;
@@ -19,9 +20,7 @@ public:
     CCiaPath();
     /// Decodes the DER form of a path.
     CCiaPath(const CBlob& der);
-    CCiaPath(const CCiaPath& other);
     CCiaPath(const IAS::CCiaPath& path);
-    CCiaPath& operator=(const CCiaPath& other);
     CCiaPath& operator=(const IAS::CCiaPath& path);
     virtual ~CCiaPath();
     operator IAS::CCiaPath() const;
@@ -49,7 +48,7 @@ public:
     CCiaPath relativeToEF(const CCiaPath& ef) const;
 
 private:
-    IAS::CCiaPath* m_impl;
+    Owned<IAS::CCiaPath> m_impl;
 };
 
 } // namespace ias

@@ -12,5 +12,6 @@
 #include <ias/CSecurityAttributeCompact.h>
 #include <ias/Export.h>
 #include <ias/IASEntry.h>
+#include <ias/Owned.h>
 
 #endif

@@ -1,6 +1,6 @@
 #include <ias/ias.h>
 
-#include "Cia/CCiaPath.h"
+#include "Cia/Fci/CCiaPath.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "Caught.h"
 
 #include "Card/CCiaFileRecord.h"
-#include "Cia/CFileControlParameters.h"
+#include "Cia/Fci/CFileControlParameters.h"
 
 #include "ScriptedTerminal.h"
 #include "Zaz/CardFrameworkException.h"

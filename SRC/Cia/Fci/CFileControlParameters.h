@@ -1,7 +1,7 @@
 #ifndef CIA_CFILECONTROLPARAMETERS_H
 #define CIA_CFILECONTROLPARAMETERS_H
 
-#include "Cia/CSecurityAttributeCompact.h"
+#include "Cia/Fci/CSecurityAttributeCompact.h"
 #include "Zaz/ByteVector.h"
 
 #include <cstdint>

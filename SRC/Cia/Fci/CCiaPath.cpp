@@ -1,4 +1,4 @@
-#include "Cia/CCiaPath.h"
+#include "Cia/Fci/CCiaPath.h"
 
 #include "Asn1/CISOSequence.h"
 #include "Asn1/CInteger.h"
@@ -50,21 +50,6 @@ CCiaPath::CCiaPath() : m_rec(new Record) {}
 
 CCiaPath::CCiaPath(const ZAZ::ByteVectorBase& der) : CCiaPath() {
     decode(der);
-}
-
-CCiaPath::CCiaPath(const CCiaPath& other) : m_rec(new Record(*other.m_rec)) {}
-
-CCiaPath& CCiaPath::operator=(const CCiaPath& other) {
-    if (this != &other) {
-        auto* fresh = new Record(*other.m_rec);
-        delete m_rec;
-        m_rec = fresh;
-    }
-    return *this;
-}
-
-CCiaPath::~CCiaPath() {
-    delete m_rec;
 }
 
 void CCiaPath::decode(const ZAZ::ByteVectorBase& der) {

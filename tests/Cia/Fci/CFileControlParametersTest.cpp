@@ -1,5 +1,5 @@
-#include "Cia/CFileControlParameters.h"
-#include "Cia/CSecurityAttributeCompact.h"
+#include "Cia/Fci/CFileControlParameters.h"
+#include "Cia/Fci/CSecurityAttributeCompact.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

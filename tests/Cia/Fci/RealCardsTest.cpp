@@ -6,7 +6,7 @@
 #include "Asn1/ByteReader.h"
 #include "Asn1/CDerOctet.h"
 #include "Asn1/DerMessages.h"
-#include "Cia/CFileControlParameters.h"
+#include "Cia/Fci/CFileControlParameters.h"
 #include "Zaz/ByteVector.h"
 #include "Zaz/CardFrameworkException.h"
 

@@ -3,6 +3,8 @@
 
 #include "Zaz/ByteVector.h"
 
+#include <ias/Owned.h>
+
 #include <cstdint>
 
 namespace IAS {
@@ -17,9 +19,7 @@ public:
     CCiaPath();
     /// Decodes the DER SEQUENCE of a Path.
     explicit CCiaPath(const ZAZ::ByteVectorBase& der);
-    CCiaPath(const CCiaPath& other);
-    CCiaPath& operator=(const CCiaPath& other);
-    virtual ~CCiaPath();
+    virtual ~CCiaPath() = default;
 
     /// Replaces the fields with those of the DER Path in `der`; on failure they stay.
     void decode(const ZAZ::ByteVectorBase& der);
@@ -59,7 +59,7 @@ public:
 
 private:
     struct Record;
-    Record* m_rec;
+    ias::Owned<Record> m_rec;
 };
 
 } // namespace IAS

@@ -1,4 +1,4 @@
-#include "Cia/CSecurityAttributeCompact.h"
+#include "Cia/Fci/CSecurityAttributeCompact.h"
 
 #include "Asn1/ByteReader.h"
 #include "Zaz/CardFrameworkException.h"

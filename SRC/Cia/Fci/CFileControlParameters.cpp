@@ -1,4 +1,4 @@
-#include "Cia/CFileControlParameters.h"
+#include "Cia/Fci/CFileControlParameters.h"
 
 #include "Asn1/CBerTlv.h"
 #include "Zaz/CardFrameworkException.h"

@@ -1,0 +1,80 @@
+#ifndef IAS_OWNED_H
+#define IAS_OWNED_H
+
+/* The one way every libias class holds its private part: a value-semantic
+ * pointer. Copying an owning pointer copies the pointee; destroying it deletes
+ * the pointee. A view (Owned<T>::view) refers to an object that somebody else
+ * owns and copies as a view. The copy and delete operations are captured where
+ * T is complete (in the library's own source), so a class may declare an
+ * Owned<T> member of an incomplete T and keep its implicit copy, assignment
+ * and destructor. Compiles as C++11. */
+
+namespace ias {
+
+template <class T> class Owned {
+public:
+    /// Null; copies are null too. Usable where T is incomplete.
+    Owned() : m_p(nullptr), m_copy(nullptr), m_drop(nullptr) {}
+    /// Takes ownership of `p`; instantiate only where T is complete.
+    explicit Owned(T* p) : m_p(p), m_copy(&copyOf), m_drop(&dropOf) {}
+
+    /// A non-owning view of `object`: it is not deleted, and copies are views too.
+    static Owned view(T* object) {
+        Owned v;
+        v.m_p = object;
+        return v;
+    }
+
+    Owned(const Owned& other)
+        : m_p(other.m_copy && other.m_p ? other.m_copy(*other.m_p) : other.m_p),
+          m_copy(other.m_copy), m_drop(other.m_drop) {}
+
+    Owned& operator=(const Owned& other) {
+        if (this != &other) {
+            Owned fresh(other); // a throwing copy leaves *this untouched
+            swap(fresh);
+        }
+        return *this;
+    }
+
+    ~Owned() {
+        if (m_drop && m_p) {
+            m_drop(m_p);
+        }
+    }
+
+    void swap(Owned& other) {
+        T* p = m_p;
+        m_p = other.m_p;
+        other.m_p = p;
+        T* (*c)(const T&) = m_copy;
+        m_copy = other.m_copy;
+        other.m_copy = c;
+        void (*d)(T*) = m_drop;
+        m_drop = other.m_drop;
+        other.m_drop = d;
+    }
+
+    /// Replaces the pointee with `p` (owned from now on).
+    void reset(T* p) {
+        Owned fresh(p);
+        swap(fresh);
+    }
+
+    T& operator*() const { return *m_p; }
+    T* operator->() const { return m_p; }
+    T* get() const { return m_p; }
+    bool isView() const { return m_drop == nullptr; }
+
+private:
+    static T* copyOf(const T& t) { return new T(t); }
+    static void dropOf(T* p) { delete p; }
+
+    T* m_p;
+    T* (*m_copy)(const T&);
+    void (*m_drop)(T*);
+};
+
+} // namespace ias
+
+#endif
