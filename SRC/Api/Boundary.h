@@ -7,6 +7,8 @@
 #include "Zaz/IsoException.h"
 #include "Zaz/OsException.h"
 
+#include <vector>
+
 namespace ias {
 
 /// Runs the body of an exported method and turns internal failures into
@@ -23,6 +25,17 @@ template <class Body> auto Guarded(Body&& body) -> decltype(body()) {
         throw CIASException(CIASException::IAS_ERR_CARD_FRAMEWORK, e.errorCode(), e.message(), 0);
     } catch (const ZAZ::CardFrameworkException& e) {
         throw CIASException(CIASException::IAS_ERR_CARD_FRAMEWORK, e.errorCode(), e.message(), 0);
+    }
+}
+
+/// Refills `out`, a list of exported views held by a reader, from the
+/// library's list `in`: emptied, then one converted copy per element in order.
+template <class Out, class In, class Convert>
+void RebuildViews(std::vector<Out>& out, const std::vector<In>& in, Convert convert) {
+    out.clear();
+    out.reserve(in.size());
+    for (const In& item : in) {
+        out.push_back(convert(item));
     }
 }
 

@@ -15,8 +15,9 @@ template <class T> class Owned {
 public:
     /// Null; copies are null too. Usable where T is incomplete.
     Owned() : m_p(nullptr), m_copy(nullptr), m_drop(nullptr) {}
-    /// Takes ownership of `p`; instantiate only where T is complete.
-    explicit Owned(T* p) : m_p(p), m_copy(&copyOf), m_drop(&dropOf) {}
+    /// Takes ownership of `p`, which may point to a U derived from T: copies
+    /// are then copies of the U. Instantiate only where U is complete.
+    template <class U> explicit Owned(U* p) : m_p(p), m_copy(&copyOf<U>), m_drop(&dropOf<U>) {}
 
     /// A non-owning view of `object`: it is not deleted, and copies are views too.
     static Owned view(T* object) {
@@ -56,7 +57,7 @@ public:
     }
 
     /// Replaces the pointee with `p` (owned from now on).
-    void reset(T* p) {
+    template <class U> void reset(U* p) {
         Owned fresh(p);
         swap(fresh);
     }
@@ -67,8 +68,8 @@ public:
     bool isView() const { return m_drop == nullptr; }
 
 private:
-    static T* copyOf(const T& t) { return new T(t); }
-    static void dropOf(T* p) { delete p; }
+    template <class U> static T* copyOf(const T& t) { return new U(static_cast<const U&>(t)); }
+    template <class U> static void dropOf(T* p) { delete static_cast<U*>(p); }
 
     T* m_p;
     T* (*m_copy)(const T&);

@@ -4,11 +4,17 @@
 /* libias: access to IAS-ECC and IAS smart cards through PC/SC readers.
  * This umbrella header is all an application includes. */
 
+#include <ias/CApplicationDirectoryFile.h>
+#include <ias/CApplicationTemplate.h>
 #include <ias/CBlob.h>
+#include <ias/CCiaFile.h>
+#include <ias/CCiaInfoFile.h>
+#include <ias/CCiaLastUpdate.h>
 #include <ias/CCiaPath.h>
 #include <ias/CFileControlParameters.h>
 #include <ias/CIASCard.h>
 #include <ias/CIASException.h>
+#include <ias/CObjectDirectoryFile.h>
 #include <ias/CSecurityAttributeCompact.h>
 #include <ias/Export.h>
 #include <ias/IASEntry.h>

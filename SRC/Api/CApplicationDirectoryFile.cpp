@@ -1,0 +1,48 @@
+#include <ias/CApplicationDirectoryFile.h>
+
+#include "Api/Boundary.h"
+#include "Cia/Model/CApplicationDirectoryFile.h"
+
+namespace ias {
+
+namespace {
+const unsigned char kEfDir[] = {0x2F, 0x00};
+
+// Readers opened on a handle refuse one that was never connected.
+CIASCard& connected(CIASCard& card) {
+    if (card.getPCSCHandle() == 0) {
+        throw CIASException(CIASException::IAS_ERR_LIBRARY, 5, "No card handle defined", 0);
+    }
+    return card;
+}
+} // namespace
+
+struct CApplicationDirectoryFile::Views {
+    std::vector<CApplicationTemplate> templates;
+};
+
+CApplicationDirectoryFile::CApplicationDirectoryFile()
+    : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CApplicationDirectoryFile); })),
+      m_views(Guarded([] { return new Views; })) {}
+
+CApplicationDirectoryFile::CApplicationDirectoryFile(CIASCard& card) : CApplicationDirectoryFile() {
+    CCiaPath path;
+    path.setEfidOrPath(CBlob(kEfDir, sizeof kEfDir));
+    open(connected(card), path);
+}
+
+CApplicationDirectoryFile::CApplicationDirectoryFile(CIASCard& card, const CCiaPath& path)
+    : CApplicationDirectoryFile() {
+    open(connected(card), path);
+}
+
+const std::vector<CApplicationTemplate>& CApplicationDirectoryFile::applicationTemplates() const {
+    return Guarded([&]() -> const std::vector<CApplicationTemplate>& {
+        const auto& file = static_cast<const IAS::CApplicationDirectoryFile&>(internalFile());
+        RebuildViews(m_views->templates, file.applicationTemplates(),
+                     [](const IAS::CApplicationTemplate& t) { return CApplicationTemplate(t); });
+        return m_views->templates;
+    });
+}
+
+} // namespace ias
