@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -290,6 +291,50 @@ TEST(CiaFile, WithoutCard) {
         EXPECT_EQ(e.error(), 5u);
         EXPECT_STREQ(e.descriptionA(), "No card handle defined");
     }
+}
+
+} // namespace
+
+#include "Card/ScriptedTerminal.h"
+#include "Cia/Model/CCiaFile.h"
+#include "Zaz/CardFrameworkException.h"
+
+namespace {
+
+std::string internalFailure(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ZAZ::CardFrameworkException& e) {
+        return e.message();
+    }
+    return "";
+}
+
+TEST(CiaFile, OpenFixesTheExtentFromTheFcpAndRefusesDirectories) {
+    ScriptedTerminal terminal;
+    IAS::CCiaCard card(&terminal);
+    card.setMaxResponseLength(231);
+    IAS::CCiaPath path;
+    path.setEfidOrPath(ZAZ::ByteVector("5031"));
+    path.setIndex(5); // a length without an index, or the reverse, means the whole file
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 02 04 02 5031 00", "62 07 82 01 01 80 02 00 F0 9000");
+    IAS::CCiaFile file;
+    file.open(card, path);
+    EXPECT_EQ(file.path().index(), 0);
+    EXPECT_EQ(file.path().length(), 0xF0);
+    // 240 bytes in chunks of the card's maximum response, 231
+    terminal.expect("00 B0 00 00 E7", (std::string(462, 'A') + "9000").c_str());
+    terminal.expect("00 B0 00 E7 09", "303132333435363738 9000");
+    file.load();
+    EXPECT_EQ(file.content().size(), 240);
+
+    path.setEfidOrPath(ZAZ::ByteVector("5032"));
+    terminal.expect("00 A4 02 04 02 5032 00", "62 03 82 01 38 9000");
+    EXPECT_EQ(internalFailure([&] { file.open(card, path); }),
+              "File type not consistent with usage.");
+    EXPECT_EQ(file.path().length(), 0xF0); // a failed open keeps the file as it was
+    EXPECT_TRUE(terminal.done());
 }
 
 } // namespace

@@ -1,0 +1,106 @@
+// The walk an application makes through the card's CIA with the public
+// readers only: EF.DIR, then the application's own path to EF.OD and
+// EF.CIAInfo, checked against the profile's files and the exact APDUs sent.
+#include "CardIT.h"
+
+#include <string>
+#include <vector>
+
+using cardit::Hex;
+using cardit::TraceMark;
+using Wire = std::vector<std::string>;
+
+namespace {
+
+class CiaWalkIT : public cardit::ConnectedCard {};
+
+std::string Text(const ias::CBlob& b) {
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+ias::CCiaPath PathOf(const ias::CBlob& efidOrPath) {
+    ias::CCiaPath p;
+    p.setEfidOrPath(efidOrPath);
+    return p;
+}
+
+// The profile's content of a file under cards/, as the decoder must see it.
+ias::CBlob ProfileContent(const std::string& relative) {
+    const std::string bytes =
+        cardit::ReadFile(cardit::Env("IAS_TEST_SOURCE_DIR") + "/cards/" + relative);
+    return ias::CBlob(std::string(bytes));
+}
+
+} // namespace
+
+TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
+    const bool t0 = cardit::ProfileIsT0();
+    const std::string profile = t0 ? "sample-ias" : "sample-iasecc";
+    // An FCP-bearing SELECT: Le 00 under T=1, GET RESPONSE of the FCP under T=0.
+    // the sample T=0 card hands the FCP back in 16-byte GET RESPONSE pieces
+    auto select = [&](const std::string& command, const std::string& rest) {
+        return t0 ? Wire{command, "00C0000010", "00C00000" + rest} : Wire{command + "00"};
+    };
+
+    TraceMark mark;
+    ias::CApplicationDirectoryFile dir(card);
+    dir.load();
+    const unsigned int dirSize = t0 ? 96 : 128;
+    EXPECT_EQ(dir.size(), dirSize);
+    EXPECT_EQ(dir.path().length(), static_cast<int>(dirSize));
+    Wire wire =
+        t0 ? Wire{"00A40204022F00", "00C0000010", "00C0000007"} : select("00A40204022F00", "");
+    wire.push_back("00B00000" + Hex(ias::CBlob(1, static_cast<char>(dirSize))));
+    EXPECT_EQ(mark.NewCommands(), wire);
+
+    // The card's own EF.DIR decoded, and the one the profile was built from.
+    ias::CApplicationDirectoryFile expected;
+    expected.load(ProfileContent(profile + "/ef-dir.bin"));
+    ASSERT_EQ(dir.applicationTemplates().size(), 2u);
+    EXPECT_EQ(Hex(dir), Hex(expected));
+    const ias::CApplicationTemplate& app = dir.applicationTemplates()[1];
+    EXPECT_EQ(Hex(app.aid()), "A000000063504B43532D3135");
+    EXPECT_EQ(Hex(app.path()), "3F005015");
+
+    // EF.OD and EF.CIAInfo below the application: by its path from the MF, or
+    // on the T=0 sample, which refuses SELECT MF with P1 00, by its AID.
+    ias::CCiaPath appPath = PathOf(app.path());
+    if (t0) {
+        appPath = ias::CCiaPath();
+        appPath.setAid(app.aid());
+    }
+    TraceMark odMark;
+    ias::CObjectDirectoryFile od(card, appPath + PathOf(ias::_HB("5031")));
+    od.load();
+    ias::CCiaInfoFile info(card, appPath + PathOf(ias::_HB("5032")));
+    info.load();
+    const Wire odWire = odMark.NewCommands();
+    // One SELECT per file (with its GET RESPONSE under T=0), one READ BINARY each.
+    int selects = 0, reads = 0;
+    for (const std::string& c : odWire) {
+        selects += c.compare(2, 2, "A4") == 0;
+        reads += c.compare(2, 2, "B0") == 0;
+    }
+    EXPECT_EQ(selects, 3) << ::testing::PrintToString(odWire); // the DF, then 5031, 5032
+    EXPECT_EQ(reads, 2) << ::testing::PrintToString(odWire);
+
+    ASSERT_EQ(od.cioFiles().size(), 5u);
+    EXPECT_EQ(od.cioFiles()[0].first, ias::CObjectDirectoryFile::PrivateKeys);
+    EXPECT_EQ(Hex(od.cioFiles()[0].second.efidOrPath()), "3F0050154402");
+    EXPECT_EQ(od.path().length(), t0 ? 96 : 64);
+    EXPECT_EQ(od.cioFiles()[4].first, ias::CObjectDirectoryFile::AuthObjects);
+    EXPECT_EQ(info.version(), t0 ? 0 : 1);
+    EXPECT_EQ(Text(info.manufacturerId()), "Libias test cards");
+    EXPECT_EQ(info.supportedAlgorithms().size(), t0 ? 1u : 2u);
+    ias::CCiaInfoFile infoFromProfile;
+    infoFromProfile.load(ProfileContent(profile + "/ciainfo.der"));
+    EXPECT_EQ(Hex(info), Hex(infoFromProfile));
+
+    // Opening again fetches the FCP with one short SELECT; the read after it
+    // is served by the selection cache.
+    TraceMark again;
+    ias::CCiaInfoFile reopened(card, appPath + PathOf(ias::_HB("5032")));
+    EXPECT_EQ(again.NewCommands(), select("00A40204025032", "04"));
+    reopened.load();
+    EXPECT_EQ(again.NewCommands().size(), t0 ? 4u : 2u); // nothing but the READ BINARY added
+}
