@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -185,12 +186,27 @@ TEST(SemaphoreTest, StuckHolderIsForciblyReleasedAfterTheTimeOut) {
     ASSERT_TRUE(held.Receive(&byte));
     ASSERT_EQ(byte, 'x');
     const auto synchronize = semaphore.Open();
+    // Signals arriving during the wait must not restart it.
+    struct sigaction action {
+    }, previous{};
+    action.sa_handler = [](int) {};
+    sigaction(SIGALRM, &action, &previous);
+    std::atomic<bool> taken{false};
+    std::thread interrupter([&taken, waiter = pthread_self()] {
+        for (int i = 0; i < 15 && !taken; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            pthread_kill(waiter, SIGALRM);
+        }
+    });
     const auto start = Clock::now();
     {
         ZAZ::SemaphoreLock lock(synchronize.get());
+        taken = true;
         EXPECT_GE(SecondsSince(start), 0.9);
         EXPECT_LT(SecondsSince(start), 1.9);
     }
+    interrupter.join();
+    sigaction(SIGALRM, &previous, nullptr);
     kill(child, SIGKILL);
     EXPECT_EQ(WaitChild(child), -1);
 }
