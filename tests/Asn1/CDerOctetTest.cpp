@@ -273,13 +273,9 @@ TEST(CBitString, NamedBitNumbering) {
     EXPECT_TRUE(loose.bit(32));
     EXPECT_FALSE(loose.bit(100));
 
-    // Default elements are empty; an empty INTEGER has no value.
-    EXPECT_EQ(hexOf(CInteger().encoding()), "02 00");
-    EXPECT_EQ(hexOf(CEnum().encoding()), "0A 00");
-    EXPECT_EQ(failureOf([] { (void)CInteger().value(); }), "BER octet is empty.");
+    EXPECT_EQ(hexOf(CInteger().encoding()) + "/" + hexOf(CEnum().encoding()), "02 00/0A 00");
     CBitString bits;
     EXPECT_EQ(hexOf(bits.encoding()), "03 00");
-    EXPECT_EQ(bits.toMask(), 0u);
     bits.setBit(9);
     EXPECT_EQ(hexOf(bits.encoding()), "03 03 06 00 40");
     bits.clearBit(9);
@@ -371,7 +367,6 @@ TEST(CTime, ConversionsBothWays) {
     EXPECT_EQ(hexOf(CGeneralizedTime(std::string("20200101000000")).encoding()),
               "18 0F 32 30 32 30 30 31 30 31 30 30 30 30 30 30 5A");
     EXPECT_EQ(failureOf([] { CTime().toString(); }), kInconsistent);
-    // An implicit tag is kept; the year picks the form as for a new time.
     CTime implicit(CDerOctet(ByteVector("81 00")));
     implicit.fromString("20200101000000");
     EXPECT_EQ(hexOf(implicit.encoding()), "81 0D 32 30 30 31 30 31 30 30 30 30 30 30 5A");
