@@ -89,7 +89,8 @@ CBlob::CBlob(const unsigned char* p, unsigned int n) : m_impl(nullptr) {
             throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
         }
         const std::size_t count = n != 0 ? n : std::strlen(reinterpret_cast<const char*>(p));
-        checkCreateLength(count + 1);
+        // The limit is on the given or measured length; the terminator may make 768.
+        checkCreateLength(count);
         auto* impl = new Impl;
         impl->bytes = new unsigned char[count + 1];
         impl->length = static_cast<unsigned int>(count + 1);
@@ -200,9 +201,10 @@ CBlob _HB(const char* hex) {
             if (total - i < 2) {
                 break; // a lone final character is ignored
             }
-            char pair[3] = {hex[i], hex[i + 1], '\0'};
+            // Scanned in place, so "%2X" skips white space (tab, newline) and
+            // reads its digits from the text itself, not from a two-character copy.
             unsigned int value = 0;
-            if (std::sscanf(pair, "%2X", &value) != 1) {
+            if (std::sscanf(hex + i, "%2X", &value) != 1) {
                 throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
             }
             const unsigned char byte = static_cast<unsigned char>(value);

@@ -1,5 +1,6 @@
 #include <ias/CIASCard.h>
 
+#include "Api/BlobBytes.h"
 #include "Api/Boundary.h"
 #include "Api/CIASCardImpl.h"
 #include "Zaz/CardFrameworkException.h"
@@ -75,7 +76,7 @@ void CIASCard::sendAPDU(unsigned char cla, unsigned char ins, unsigned char p1, 
         std::uint16_t status = 0;
         m_impl->terminal.transmit(cla, ins, p1, p2, ZAZ::ByteVector(data),
                                   static_cast<std::uint32_t>(le), received, status);
-        response = CBlob(std::string(received.begin(), received.end()));
+        response = BlobOf(received);
         sw = status;
     });
 }
@@ -84,7 +85,7 @@ CBlob CIASCard::atr() {
     return Guarded([&] {
         requireTerminal(*m_impl);
         const ZAZ::ByteVector bytes = m_impl->terminal.atr();
-        return CBlob(std::string(bytes.begin(), bytes.end()));
+        return BlobOf(bytes);
     });
 }
 

@@ -20,9 +20,7 @@ ZAZ::ByteVector dataOf(const ZAZ::ByteVector& content) {
 }
 } // namespace
 
-CBitString::CBitString() : CDerOctet(0, false, 3) {
-    store(ZAZ::ByteVector(8));
-}
+CBitString::CBitString() : CDerOctet(0, false, 3) {}
 
 CBitString::CBitString(std::uint32_t mask) : CBitString() {
     setMask(mask);

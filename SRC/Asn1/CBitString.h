@@ -11,7 +11,8 @@ namespace IASSCU {
 /// first data byte, as named bits are; bits past the data read as 0.
 class CBitString : public CDerOctet {
 public:
-    /// The empty bit string (content 00).
+    /// The empty element 03 00 (no unused-bit count yet); every bit reads 0,
+    /// and setting or masking writes the DER form.
     CBitString();
     /// Bit i of the string set for each bit 1 << i of `mask`.
     explicit CBitString(std::uint32_t mask);

@@ -20,8 +20,10 @@ namespace IASSCU {
 /// bytes it came from, whatever length forms they used.
 class CDerOctet {
 public:
-    /// Deeper nesting than this is refused when expanding children, which bounds
-    /// every recursive walk over a tree (encoding, comparison, destruction).
+    /// The library's own guard, not a DER rule: expanding the children of an
+    /// element nested this deep raises "Error encountered while decoding
+    /// format.", which bounds every recursive walk over a tree (encoding,
+    /// comparison, destruction) against hostile card data.
     static constexpr int kMaxDepth = 64;
 
     /// Universal, primitive, tag number 0, empty, marked modified.

@@ -8,9 +8,7 @@ namespace IASSCU {
 
 CInteger::CInteger() : CInteger(2u) {}
 
-CInteger::CInteger(unsigned int universalTag) : CDerOctet(0, false, universalTag) {
-    setValue(0);
-}
+CInteger::CInteger(unsigned int universalTag) : CDerOctet(0, false, universalTag) {}
 
 CInteger::CInteger(std::int32_t value) : CInteger() {
     setValue(value);

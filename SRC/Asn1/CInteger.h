@@ -11,6 +11,7 @@ namespace IASSCU {
 /// too, and an implicit tag is replaced by universal 2).
 class CInteger : public CDerOctet {
 public:
+    /// The empty element 02 00: value() raises "BER octet is empty." until set.
     CInteger();
     explicit CInteger(std::int32_t value);
     explicit CInteger(const CDerOctet& element);

@@ -40,7 +40,8 @@ public:
     const Template& members() const { return m_template; }
 
     void match();
-    void assemble();
+    /// Virtual so that a CSet reached through a CSequence& still writes SET order.
+    virtual void assemble();
 
 protected:
     CSequence(unsigned int universalTag, const CDerOctet* element);

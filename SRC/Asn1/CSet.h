@@ -11,7 +11,7 @@ public:
     CSet();
     explicit CSet(const CDerOctet& element);
 
-    void assemble() { assembleChildren(true); }
+    void assemble() override { assembleChildren(true); }
 };
 
 } // namespace IASSCU

@@ -52,8 +52,9 @@ std::string CTime::toString() const {
         const int year = (text[0] - '0') * 10 + (text[1] - '0');
         return (year < 50 ? "20" : "19") + text.substr(0, 12);
     }
-    // An implicitly tagged time keeps its tag; it is read in the general form.
-    if (tagClass() == 0 && tagNumber() != 24) {
+    // Only the universal tags say which form the text has: an implicitly
+    // tagged time is refused here and read through CGeneralizedTime instead.
+    if (tagClass() != 0 || tagNumber() != 24) {
         fail(Msg::kInconsistentOperation);
     }
     if (text.size() < 14) {
@@ -67,15 +68,20 @@ void CTime::fromString(const std::string& text) {
         fail(ZAZ::Msg::kIllegalParameter);
     }
     const int year = std::stoi(text.substr(0, 4));
-    unsigned int tag = tagNumber();
-    if (tagClass() == 0 && tag != 23 && tag != 24) {
+    const bool universal = tagClass() == 0;
+    bool utc = universal && tagNumber() == 23;
+    if (!universal || (tagNumber() != 23 && tagNumber() != 24)) {
+        // A new or implicitly tagged time: the year picks the form; an
+        // implicit tag is kept, a new element takes the universal tag.
         if (year < 1950) {
             fail(ZAZ::Msg::kIllegalParameter);
         }
-        tag = year <= 2049 ? 23 : 24;
-        setTag(0, tag);
+        utc = year <= 2049;
+        if (universal) {
+            setTag(0, utc ? 23 : 24);
+        }
     }
-    const std::string stored = (tagClass() == 0 && tag == 23 ? text.substr(2) : text) + "Z";
+    const std::string stored = (utc ? text.substr(2) : text) + "Z";
     setContent(ZAZ::ByteVectorBase(reinterpret_cast<const unsigned char*>(stored.data()),
                                    static_cast<std::int32_t>(stored.size())));
 }

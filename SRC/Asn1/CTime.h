@@ -9,7 +9,11 @@ namespace IASSCU {
 
 /// UTCTime (23) or GeneralizedTime (24) view, converted to and from the
 /// 14-character form YYYYMMDDhhmmss. A new CTime has tag number 0 until a
-/// value picks the type from the year.
+/// value picks the type from the year. The view keeps an implicit tag, and
+/// then the tag no longer tells the form: toString() refuses it ("The
+/// operation is inconsistent for this type of BER octet."; CGeneralizedTime
+/// reads it), and fromString() treats it like a new element (the year picks
+/// the form, years before 1950 are refused) while keeping the tag.
 class CTime : public CDerOctet {
 public:
     CTime();

@@ -76,14 +76,18 @@ bool ReadBlock(SYS_CfgHandle* cfg, Find find, AtrBlock& block) {
 
 /// Walks the blocks in file order and returns the first that matches; false
 /// when "atr.cnf" cannot be opened.
-bool FindMatch(const unsigned char* atr, std::size_t atrLength, bool& matched, AtrBlock& block) {
+using MatchRule = bool (*)(const unsigned char*, std::size_t, const std::vector<unsigned char>&,
+                           const std::vector<unsigned char>&);
+
+bool FindMatch(const unsigned char* atr, std::size_t atrLength, MatchRule matches, bool& matched,
+               AtrBlock& block) {
     matched = false;
     CfgFile cfg(kAtrFile);
     if (cfg.get() == nullptr) {
         return false;
     }
     for (Find find = Find::First; ReadBlock(cfg.get(), find, block); find = Find::Next) {
-        if (AtrMatches(atr, atrLength, block.reference, block.mask)) {
+        if (matches(atr, atrLength, block.reference, block.mask)) {
             matched = true;
             break;
         }
@@ -124,6 +128,22 @@ bool AtrMatches(const unsigned char* atr, std::size_t atrLength,
     return true;
 }
 
+bool AtrLocates(const unsigned char* atr, std::size_t atrLength,
+                const std::vector<unsigned char>& reference,
+                const std::vector<unsigned char>& mask) {
+    if (atr == nullptr) {
+        return atrLength == 0;
+    }
+    for (std::size_t i = 0; i < atrLength; ++i) {
+        const unsigned char m = i < mask.size() ? mask[i] : 0;
+        const unsigned char r = i < reference.size() ? reference[i] : 0;
+        if ((atr[i] & m) != r) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace ZAZ
 
 LONG SYS_ListCardsByAtr(SCARDCONTEXT /*context*/, const unsigned char* atr, std::size_t atrLength,
@@ -131,7 +151,7 @@ LONG SYS_ListCardsByAtr(SCARDCONTEXT /*context*/, const unsigned char* atr, std:
     names.assign(1, '\0');
     bool matched = false;
     ZAZ::AtrBlock block;
-    if (!ZAZ::FindMatch(atr, atrLength, matched, block)) {
+    if (!ZAZ::FindMatch(atr, atrLength, ZAZ::AtrMatches, matched, block)) {
         return static_cast<LONG>(SCARD_F_INTERNAL_ERROR);
     }
     if (matched) {
@@ -157,7 +177,7 @@ LONG SYS_LocateCardsByAtr(SCARDCONTEXT context, const char* /*cardNames*/,
     bool matched = false;
     ZAZ::AtrBlock block;
     const std::size_t atrLength = std::min<std::size_t>(state->cbAtr, sizeof state->rgbAtr);
-    if (!ZAZ::FindMatch(state->rgbAtr, atrLength, matched, block)) {
+    if (!ZAZ::FindMatch(state->rgbAtr, atrLength, ZAZ::AtrLocates, matched, block)) {
         return static_cast<LONG>(SCARD_F_INTERNAL_ERROR);
     }
     if (matched) {

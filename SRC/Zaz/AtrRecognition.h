@@ -17,10 +17,18 @@ namespace ZAZ {
 /// characters, letters in either case, characters not validated.
 std::vector<unsigned char> AtrHexToBytes(const char* text);
 
-/// True when the ATR, masked, equals the reference over the mask's length. An
-/// empty mask matches every card. A card ATR or a reference shorter than the
-/// mask does not match: nothing is read past any of the three.
+/// Naming rule: true when the ATR, masked, equals the reference over the
+/// mask's length. An empty mask matches every card. A card ATR or a reference
+/// shorter than the mask does not match: nothing is read past any of the three.
 bool AtrMatches(const unsigned char* atr, std::size_t atrLength,
+                const std::vector<unsigned char>& reference,
+                const std::vector<unsigned char>& mask);
+
+/// Locating rule: true when the ATR, masked, equals the reference over the
+/// card's ATR length, so a short ATR or a mask with trailing don't-care bytes
+/// still locates. Mask or reference bytes past their end read as 00, which
+/// makes an ATR longer than the mask compare only over the mask's bytes.
+bool AtrLocates(const unsigned char* atr, std::size_t atrLength,
                 const std::vector<unsigned char>& reference,
                 const std::vector<unsigned char>& mask);
 

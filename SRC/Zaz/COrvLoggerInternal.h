@@ -12,6 +12,9 @@ namespace ZAZ {
 
 /// The configurable logger. Its configuration is read once, by the
 /// constructor; see CreateLogger for the names involved.
+/// "Output.TextFile.MaxKByteSize" is read as a decimal of up to 15 digits
+/// (not the three an integer setting gets), so limits past 999 KB work; a
+/// write that would pass the limit first renames the file to "<path>.1".
 class COrvLoggerInternal : public IOrvLogger {
 public:
     COrvLoggerInternal(const char* configurationName, const char* loggerName);

@@ -10,7 +10,9 @@ class IOrvLogger;
 /// The process-wide logging facade. It decides whether a trace point of a
 /// severity is active and appends raw message texts to the log file; its
 /// switches and file come from the configured logger (configuration "LOG",
-/// key "ZAZ") when the pair is created on first use.
+/// key "ZAZ") when the pair is created on first use. The file is taken only
+/// when text-file output is on: with standard-error output alone the facade
+/// writes nothing, rather than raw texts into the built-in placeholder path.
 class Logger {
 public:
     Logger() = default;

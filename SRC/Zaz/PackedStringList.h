@@ -9,7 +9,8 @@ namespace ZAZ {
 
 /// Short strings packed back to back in one byte vector, each behind one
 /// length byte (the low 8 bits of its length). Reader names and supported
-/// card names travel in this form.
+/// card names travel in this form. A string past 255 characters is still
+/// written whole, so its length byte no longer walks to the next entry.
 class PackedStringList {
 public:
     PackedStringList() = default;

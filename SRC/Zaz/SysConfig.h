@@ -13,6 +13,8 @@
 struct SYS_CfgHandle;
 
 /// The configuration root: $QV_PATH when set and not empty, else "/etc/Quovanta".
+/// An empty QV_PATH counts as unset: it would otherwise root every
+/// configuration at "/".
 std::string SYS_CfgRoot();
 
 /// Opens a configuration by name: absolute when it starts with "/", else

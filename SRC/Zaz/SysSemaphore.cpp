@@ -1,6 +1,7 @@
 #include "Zaz/SysSemaphore.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -40,6 +41,14 @@ void ReadSettings() {
     std::fclose(file);
 }
 
+constexpr std::int64_t kNanos = 1000000000;
+
+std::int64_t MonotonicNanos() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * kNanos + now.tv_nsec;
+}
+
 } // namespace
 
 key_t SYS_SemaphoreKey(const char* name) {
@@ -77,12 +86,25 @@ int SYS_SemaphoreLock(int id) {
     sembuf take = {0, -1, SEM_UNDO};
     int retries = 0;
     for (;;) {
-        timespec wait = {g_settings.timeOutSeconds, 0};
-        if (semtimedop(id, &take, 1, &wait) == 0) {
-            return 0;
+        // The deadline is fixed once per wait: a signal resumes the wait with
+        // what is left, so signals cannot stretch it past the time-out.
+        const std::int64_t deadline = MonotonicNanos() + g_settings.timeOutSeconds * kNanos;
+        int rc = -1;
+        for (;;) {
+            std::int64_t left = deadline - MonotonicNanos();
+            left = left > 0 ? left : 0;
+            timespec wait = {static_cast<time_t>(left / kNanos), static_cast<long>(left % kNanos)};
+            rc = semtimedop(id, &take, 1, &wait);
+            if (rc == 0 || errno != EINTR) {
+                break;
+            }
+            if (left == 0) {
+                errno = EAGAIN; // interrupted at the deadline: a time-out
+                break;
+            }
         }
-        if (errno == EINTR) {
-            continue; // a signal is not a time-out: wait again
+        if (rc == 0) {
+            return 0;
         }
         if (errno != EAGAIN || retries >= g_settings.maxAttempts + 1) {
             return -1;

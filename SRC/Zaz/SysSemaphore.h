@@ -27,7 +27,8 @@ int SYS_SemaphoreInit(const char* name);
 
 /// Takes the semaphore, waiting the configured time. A wait that times out
 /// forcibly releases the semaphore and waits again, at most maxAttempts + 1
-/// times. 0 on success, -1 on failure.
+/// times. A signal does not restart a wait: it goes on until the same
+/// deadline. 0 on success, -1 on failure.
 int SYS_SemaphoreLock(int id);
 
 /// Gives the semaphore back. 0 on success, -1 on failure.

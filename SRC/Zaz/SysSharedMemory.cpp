@@ -20,19 +20,6 @@ std::uint32_t AddToCounter(std::uint32_t* counter, std::int32_t delta) {
     return __atomic_add_fetch(counter, static_cast<std::uint32_t>(delta), __ATOMIC_SEQ_CST);
 }
 
-/// Counts one more user, unless the count is 0: then the segment is either
-/// being removed by its last user or not yet set up by its creator.
-bool JoinCounter(std::uint32_t* counter) {
-    std::uint32_t current = __atomic_load_n(counter, __ATOMIC_SEQ_CST);
-    while (current != 0) {
-        if (__atomic_compare_exchange_n(counter, &current, current + 1, false, __ATOMIC_SEQ_CST,
-                                        __ATOMIC_SEQ_CST)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 SYS_shm_handle* MakeHandle(const std::string& objectName, void* mapping, int fd,
                            std::size_t length) {
     auto* handle = new (std::nothrow) SYS_shm_handle;
@@ -99,15 +86,15 @@ SYS_shm_handle* SYS_shm_get(const char* name) {
         return nullptr;
     }
     SYS_shm_handle* handle = MakeHandle(objectName, mapping, fd, length);
-    if (handle == nullptr || !JoinCounter(handle->counter)) {
-        if (handle != nullptr) {
-            delete[] handle->objectName;
-            delete handle;
-        }
+    if (handle == nullptr) {
         munmap(mapping, length);
         close(fd);
         return nullptr;
     }
+    // A count of 0 is joined too: it is what a user killed between creating and
+    // counting, or between its decrement and the unlink, leaves behind. Refusing
+    // it would lock every later process out of the name for good.
+    AddToCounter(handle->counter, 1);
     return handle;
 }
 

@@ -27,8 +27,9 @@ std::string SYS_shm_object_name(const char* name);
 
 /// 1 when the segment's object can be opened, else 0.
 int SYS_shm_exists(const char* name);
-/// Maps an existing segment and counts this user in. Null on failure, and
-/// for a segment whose last user is just removing it.
+/// Maps an existing segment and counts this user in, also when the count reads
+/// 0 (left by a user killed mid-way). Null on failure (too short to hold the
+/// header and count, or not mappable).
 SYS_shm_handle* SYS_shm_get(const char* name);
 /// Creates (or takes over) the segment with `size` data bytes, a fresh
 /// random header and a use count of 1. Null on failure.

@@ -8,7 +8,10 @@ namespace ZAZ {
 /// Severities of the process-wide logger facade.
 enum Severity { SEV_VERBOSE = 0, SEV_DEBUG = 1, SEV_INFO = 2, SEV_WARNING = 3, SEV_ERROR = 4 };
 
-/// Level indices of the configurable logger.
+/// Level indices of the configurable logger. Error-severity lines go to
+/// LVL_ERROR (shared-memory index and semaphore unlock failures), except the
+/// lines every internal exception writes when built, which stay at LVL_INFO so
+/// that an INFO-only log still shows why an operation failed.
 enum LevelIndex { LVL_DEBUG = 0, LVL_INFO = 1, LVL_ERROR = 2, LVL_CRITICAL = 3 };
 
 /// True when a trace point of this severity would write anything: the library

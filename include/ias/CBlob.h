@@ -26,6 +26,7 @@ public:
     CBlob(unsigned int n, const char& c);
     /// The n bytes at p followed by one zero byte that is part of the value
     /// (length n + 1). n = 0 takes p as a NUL-terminated text, terminator included.
+    /// The 767-byte limit applies to n (or the measured length), so 768 can be stored.
     CBlob(const unsigned char* p, unsigned int n);
     /// The bytes of s as they stand (no hex decoding).
     CBlob(const std::string& s);
@@ -57,9 +58,11 @@ private:
     Impl* m_impl;
 };
 
-/// Parses hexadecimal text ("3F00", "3f 00"): blanks are skipped, each other
-/// position reads two digits; a lone final digit is ignored. Malformed text
-/// or a null pointer throws CIASException "Illegal parameter in function call.".
+/// Parses hexadecimal text ("3F00", "3f 00"): blanks are skipped; at any other
+/// position, with two or more characters left, sscanf "%2X" reads one byte from
+/// there (skipping other white space as sscanf does) and the walk advances by two;
+/// a lone final character is ignored. Malformed text or a null pointer throws
+/// CIASException "Illegal parameter in function call.".
 IAS_API CBlob _HB(const char* hex);
 IAS_API CBlob _HB(std::string hex);
 /// Formats a blob as two upper-case hex digits and a blank per byte ("3F 00 ").

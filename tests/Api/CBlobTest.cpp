@@ -40,9 +40,9 @@ TEST(CBlobTest, CreationLimitIs767Bytes) {
     EXPECT_EQ(CBlob(767, 'x').size(), 767u);
     EXPECT_THROW(CBlob(768, 'x'), std::bad_alloc);
     EXPECT_THROW(CBlob(std::string(768, 'x')), std::bad_alloc);
-    const std::string long766(766, 'y');
-    EXPECT_EQ(CBlob(text(long766.c_str()), 0).size(), 767u); // 766 + terminator
-    EXPECT_THROW(CBlob(text(long766.c_str()), 767), std::bad_alloc);
+    const std::string long768(768, 'y'); // the limit is on n or the measured length
+    EXPECT_EQ(CBlob(text(long768.c_str() + 1), 0).size(), 768u);
+    EXPECT_THROW(CBlob(text(long768.c_str()), 768), std::bad_alloc);
     // Appending has no limit.
     CBlob big(767, 'a');
     big += CBlob(767, 'b');
@@ -67,9 +67,9 @@ TEST(CBlobTest, HexParsing) {
         const char* hex;
         const char* formatted;
     } rows[] = {
-        {"", ""},       {"3F00", "3F 00 "}, {"  3f 00  ", "3F 00 "},
-        {"3F0", "3F "},                 // a lone final digit is ignored
-        {"0a", "0A "},  {"3 F", "03 "}, // "3 " reads one value, then the lone F is ignored
+        {"", ""},        {"3F00", "3F 00 "}, {"  3f 00  ", "3F 00 "},
+        {"\t3F", "3F "}, {"3F0", "3F "}, // a lone final digit is ignored
+        {"0a", "0A "},   {"3 F", "03 "}, // "3 " reads one value, then the lone F is ignored
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.hex);

@@ -273,7 +273,9 @@ TEST(CBitString, NamedBitNumbering) {
     EXPECT_TRUE(loose.bit(32));
     EXPECT_FALSE(loose.bit(100));
 
+    EXPECT_EQ(hexOf(CInteger().encoding()) + "/" + hexOf(CEnum().encoding()), "02 00/0A 00");
     CBitString bits;
+    EXPECT_EQ(hexOf(bits.encoding()), "03 00");
     bits.setBit(9);
     EXPECT_EQ(hexOf(bits.encoding()), "03 03 06 00 40");
     bits.clearBit(9);
@@ -324,6 +326,8 @@ TEST(CObjectIdentifier, TextBothWays) {
     EXPECT_EQ(hexOf(CObjectIdentifier(std::string("1 2 x 5")).encoding()), "06 01 2A");
 }
 
+const char* const kInconsistent = "The operation is inconsistent for this type of BER octet.";
+
 TEST(CTime, ConversionsBothWays) {
     struct Row {
         const char* hex;
@@ -340,6 +344,7 @@ TEST(CTime, ConversionsBothWays) {
         {"18 13 32 30 32 34 30 32 32 39 31 32 30 30 30 30 2E 31 32 33 5A", "20240229120000", ""},
         {"18 0D 32 30 35 30 30 31 30 31 31 32 30 30 30", "",
          "Inconsistent data length in BER octet."},
+        {"80 0F 32 30 35 30 30 31 30 31 31 32 30 30 30 30 5A", "", kInconsistent}, // implicit
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hex);
@@ -361,8 +366,11 @@ TEST(CTime, ConversionsBothWays) {
     // A GeneralizedTime stays one whatever the year.
     EXPECT_EQ(hexOf(CGeneralizedTime(std::string("20200101000000")).encoding()),
               "18 0F 32 30 32 30 30 31 30 31 30 30 30 30 30 30 5A");
-    EXPECT_EQ(failureOf([] { CTime().toString(); }),
-              "The operation is inconsistent for this type of BER octet.");
+    EXPECT_EQ(failureOf([] { CTime().toString(); }), kInconsistent);
+    CTime implicit(CDerOctet(ByteVector("81 00")));
+    implicit.fromString("20200101000000");
+    EXPECT_EQ(hexOf(implicit.encoding()), "81 0D 32 30 30 31 30 31 30 30 30 30 30 30 5A");
+    EXPECT_EQ(failureOf([&] { implicit.fromString("19491231235959"); }), kIllegal);
     EXPECT_EQ(CTime::currentTime().size(), 15u);
     EXPECT_EQ(CTime::currentTime(true).size(), 19u);
 }

@@ -56,28 +56,33 @@ TEST(AtrRecognitionTest, HexTextIsReadInPairsWithoutValidation) {
     EXPECT_EQ(ZAZ::AtrHexToBytes(longText.c_str()).size(), 64u); // 128 characters at most
 }
 
-TEST(AtrRecognitionTest, MaskedComparisonNeverReadsPastAnySide) {
+TEST(AtrRecognitionTest, NamingComparesOverTheMaskLocatingOverTheAtr) {
     const struct {
         const char* atr;
         const char* reference;
         const char* mask;
-        bool match;
+        bool names;
+        bool locates; // missing mask and reference bytes read as 00
     } rows[] = {
-        {"3B 6E 00", "3B 00", "FF 00", true},
-        {"3B 6E", "", "", true}, // empty mask names any card
-        {"", "", "", true},
-        {"3F 6E", "3B 00", "FF 00", false},
-        {"3B", "3B 00", "FF 00", false},         // card ATR shorter than the mask
-        {"3B 6E", "3B", "FF 00", false},         // reference shorter than the mask
-        {"3B 6E 11 22", "3B 6E", "FF FF", true}, // longer ATR: only the mask's bytes count
-        {"3B 6E", "3B 6E", "FE FF", false},      // the reference is not masked
-        {"3B 6E", "3A 6E", "FF FF", false},
+        {"3B 6E 00", "3B 00", "FF 00", true, true},
+        {"3B 6E", "", "", true, true}, // empty mask names any card
+        {"", "", "", true, true},
+        {"3F 6E", "3B 00", "FF 00", false, false},
+        {"3B", "3B 00", "FF 00", false, true},                // ATR shorter than the mask
+        {"3B 6E", "3B 6E 00 00", "FF FF 00 00", false, true}, // trailing don't-care bytes
+        {"3B 6E", "3B", "FF 00", false, true},                // reference shorter than the mask
+        {"3B 6E 11 22", "3B 6E", "FF FF", true, true},        // longer ATR
+        {"3B 6E 01", "3B 6E 01", "FF FF", true, false},       // reference past the mask
+        {"3B 6E", "3B 6E", "FE FF", false, false},            // the reference is not masked
+        {"3B 6E", "3A 6E", "FF FF", false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.atr) + " / " + row.reference + " / " + row.mask);
         const auto atr = Bytes(row.atr);
         EXPECT_EQ(ZAZ::AtrMatches(atr.data(), atr.size(), Bytes(row.reference), Bytes(row.mask)),
-                  row.match);
+                  row.names);
+        EXPECT_EQ(ZAZ::AtrLocates(atr.data(), atr.size(), Bytes(row.reference), Bytes(row.mask)),
+                  row.locates);
     }
 }
 

@@ -185,12 +185,21 @@ TEST(SemaphoreTest, StuckHolderIsForciblyReleasedAfterTheTimeOut) {
     ASSERT_TRUE(held.Receive(&byte));
     ASSERT_EQ(byte, 'x');
     const auto synchronize = semaphore.Open();
+    const auto previous = std::signal(SIGALRM, [](int) {}); // signals must not restart the wait
+    std::thread interrupter([waiter = pthread_self()] {
+        for (int i = 0; i < 8; ++i) { // 1.6 s: a restarted wait would end after 2.6 s
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            pthread_kill(waiter, SIGALRM);
+        }
+    });
     const auto start = Clock::now();
     {
         ZAZ::SemaphoreLock lock(synchronize.get());
         EXPECT_GE(SecondsSince(start), 0.9);
         EXPECT_LT(SecondsSince(start), 1.9);
     }
+    interrupter.join();
+    std::signal(SIGALRM, previous);
     kill(child, SIGKILL);
     EXPECT_EQ(WaitChild(child), -1);
 }

@@ -134,19 +134,22 @@ TEST_F(SharedMemoryTest, ConcurrentOpenAndCloseKeepTheCount) {
     EXPECT_EQ(memory.GetUseCount(), 1u);
 }
 
-TEST_F(SharedMemoryTest, BrokenSegmentsAreNotJoined) {
-    // Shorter than header and counter; use count 0 (being removed).
+TEST_F(SharedMemoryTest, LeftoverSegmentIsJoinedUnlessTooShort) {
+    // Too short for header and counter; a use count left at 0 by a killed user.
     for (off_t length : {10, 68 + 8}) {
         SCOPED_TRACE(length);
         const int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT, 0600);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(ftruncate(fd, length), 0);
         close(fd);
-        EXPECT_EQ(SYS_shm_get(name.c_str()), nullptr);
+        const bool joinable = length > 10;
         SharedMemory memory;
         EXPECT_EQ(MessageOf([&] { memory.Connect(name, 8); }),
-                  "Unable to get shared memory. SYS_shm_create()/SYS_shm_get() failed.");
-        EXPECT_FALSE(memory.IsConnected());
+                  joinable ? "(no exception)"
+                           : "Unable to get shared memory. SYS_shm_create()/SYS_shm_get() failed.");
+        EXPECT_EQ(memory.IsConnected() ? memory.GetUseCount() : 0u, joinable ? 1u : 0u);
+        memory.Disconnect();
+        EXPECT_EQ(SharedMemory::Exists(name), !joinable); // a joiner is the last user
         shm_unlink(objectName.c_str());
     }
     EXPECT_EQ(SYS_shm_delete(nullptr), -1);
