@@ -40,28 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const ZAZ::ByteVector der = FuzzBytes(data + 1, size - 1);
     try {
-        switch (data[0] % 7) {
-        case 0:
-            roundTrip<IAS::CCioSecurityCondition>(der);
-            break;
-        case 1:
-            roundTrip<IAS::CCioAccessControlRule>(der);
-            break;
-        case 2:
-            roundTrip<IAS::CCioUsage>(der);
-            break;
-        case 3:
-            roundTrip<IAS::CCioKeyInfo>(der);
-            break;
-        case 4:
-            roundTrip<IAS::CCioCredentialIdentifier>(der);
-            break;
-        case 5:
-            roundTrip<IAS::CCioObjectValue>(der);
-            break;
-        default:
-            roundTrip<Frame>(der);
-        }
+        using Check = void (*)(const ZAZ::ByteVector&);
+        const Check checks[] = {roundTrip<IAS::CCioSecurityCondition>,
+                                roundTrip<IAS::CCioAccessControlRule>,
+                                roundTrip<IAS::CCioUsage>,
+                                roundTrip<IAS::CCioKeyInfo>,
+                                roundTrip<IAS::CCioCredentialIdentifier>,
+                                roundTrip<IAS::CCioObjectValue>,
+                                roundTrip<Frame>};
+        checks[data[0] % 7](der);
     } catch (const ZAZ::CardFrameworkException&) {
     }
     return 0;

@@ -99,10 +99,7 @@ TEST(CCioObjectTest, DecodesTheFrameAndCommonAttributes) {
         EXPECT_EQ(summary(probe), row.summary);
         const ByteVector encoded = probe.encode();
         EXPECT_EQ(hexOf(encoded), row.encoded != nullptr ? row.encoded : row.hex);
-        // the common attributes survive the round trip; the parts are the subclass's
-        const std::string decoded = summary(probe);
-        const std::size_t common = decoded.find('|', decoded.find("|", decoded.find('|') + 1) + 1);
-        EXPECT_EQ(summary(Probe(encoded)).substr(0, common), decoded.substr(0, common));
+        EXPECT_EQ(hexOf(Probe(encoded).encode()), hexOf(encoded));
     }
 }
 
