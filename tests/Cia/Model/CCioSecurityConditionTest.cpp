@@ -9,13 +9,13 @@
 #include <functional>
 
 namespace {
+using ciotest::kMissing;
 using IAS::CCioSecurityCondition;
 using testsupport::failureOf;
 using testsupport::hexOf;
 using testsupport::kDecoding;
 using testsupport::kUnknown;
 using ZAZ::ByteVector;
-const char* const kMissing = "Mandatory data member is missing.";
 
 // Every accessor that answers for one type only must refuse all the others.
 void expectWrongTypesRefused(const CCioSecurityCondition& c) {

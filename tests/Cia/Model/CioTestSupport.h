@@ -12,6 +12,8 @@
 
 namespace ciotest {
 
+const char* const kMissing = "Mandatory data member is missing.";
+
 inline std::string hex32(unsigned int v) {
     char text[16];
     std::snprintf(text, sizeof text, "%X", v);
