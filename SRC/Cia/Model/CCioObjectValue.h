@@ -9,7 +9,8 @@
 namespace IAS {
 
 /// ObjectValue: where an object's value is, told apart by the element's tag.
-/// An element of no known form is not an error: type Unknown, no bytes.
+/// An element of no known form is not an error: type Unknown, no bytes. A
+/// [0] that does not hold exactly one element is malformed, not unknown.
 class CCioObjectValue {
 public:
     /// Stored bytes per type: Direct the inner element, Path the SEQUENCE, the

@@ -51,8 +51,9 @@ void CCioSecurityCondition::read(const CDerOctet& e, int depth, Record& into) {
         into.authReference.decode(e);
     } else if (e.tagClass() == IASSCU::ContextSpecific && e.tagNumber() <= 2 && constructed) {
         const std::vector<CDerOctet*>& children = e.children();
-        const std::size_t needed = e.tagNumber() == 0 ? 1 : 2;
-        if (children.size() < needed || (needed == 1 && children.size() != 1)) {
+        // not wraps exactly one condition; and / or join at least two
+        const bool isNot = e.tagNumber() == 0;
+        if (isNot ? children.size() != 1 : children.size() < 2) {
             cio::fail(ZAZ::Msg::kDecodingError);
         }
         into.type = static_cast<int>(Not + e.tagNumber());
