@@ -11,6 +11,14 @@
 #include <ias/CCiaInfoFile.h>
 #include <ias/CCiaLastUpdate.h>
 #include <ias/CCiaPath.h>
+#include <ias/CCioAccessControlRule.h>
+#include <ias/CCioAuthReference.h>
+#include <ias/CCioCredentialIdentifier.h>
+#include <ias/CCioKeyInfo.h>
+#include <ias/CCioObject.h>
+#include <ias/CCioObjectValue.h>
+#include <ias/CCioSecurityCondition.h>
+#include <ias/CCioUsage.h>
 #include <ias/CFileControlParameters.h>
 #include <ias/CIASCard.h>
 #include <ias/CIASException.h>

@@ -1,0 +1,26 @@
+#include <ias/CCioKeyInfo.h>
+
+#include "Api/Facade.h"
+#include "Cia/Model/CCioKeyInfo.h"
+
+namespace ias {
+
+CCioKeyInfo::CCioKeyInfo() : m_impl(Make<IAS::CCioKeyInfo>()) {}
+
+CCioKeyInfo::CCioKeyInfo(const CBlob& der) : m_impl(Decode<IAS::CCioKeyInfo>(der)) {}
+
+CCioKeyInfo::CCioKeyInfo(const IAS::CCioKeyInfo& impl) : m_impl(Make<IAS::CCioKeyInfo>(impl)) {}
+
+CBlob CCioKeyInfo::parameters() const {
+    return Read<CBlob>(*m_impl, &IAS::CCioKeyInfo::parameters);
+}
+
+unsigned int CCioKeyInfo::operations() const {
+    return Read<unsigned int>(*m_impl, &IAS::CCioKeyInfo::operations);
+}
+
+bool CCioKeyInfo::isNull() const {
+    return Read<bool>(*m_impl, &IAS::CCioKeyInfo::isNull);
+}
+
+} // namespace ias

@@ -1,0 +1,23 @@
+#include <ias/CCioObjectValue.h>
+
+#include "Api/Facade.h"
+#include "Cia/Model/CCioObjectValue.h"
+
+namespace ias {
+
+CCioObjectValue::CCioObjectValue() : m_impl(Make<IAS::CCioObjectValue>()) {}
+
+CCioObjectValue::CCioObjectValue(const CBlob& der) : m_impl(Decode<IAS::CCioObjectValue>(der)) {}
+
+CCioObjectValue::CCioObjectValue(const IAS::CCioObjectValue& impl)
+    : m_impl(Make<IAS::CCioObjectValue>(impl)) {}
+
+int CCioObjectValue::type() const {
+    return Read<int>(*m_impl, &IAS::CCioObjectValue::type);
+}
+
+CBlob CCioObjectValue::value() const {
+    return Read<CBlob>(*m_impl, &IAS::CCioObjectValue::value);
+}
+
+} // namespace ias
