@@ -40,6 +40,9 @@ TEST(CFileControlParameters, DecodesTemplates) {
         {"62 03 88 01 08", 0xFF, 0, "", "08", 0, false, "", "", ""},
         {"62 11 8C 03 03 01 02 A1 0A 8C 03 03 0F 0F 9C 03 03 00 00", 0xFF, 0, "", "", 0, true,
          "03 0F 0F", "03 00 00", ""},
+        // With A1 present, 8C outside it is ignored; an empty A1 still sets the flag.
+        {"62 08 8C 01 00 A1 03 9C 01 00", 0xFF, 0, "", "", 0, true, "", "00", ""},
+        {"62 02 A1 00", 0xFF, 0, "", "", 0, true, "", "", ""},
         // Real cards. IAS-ECC (Gemalto): 6F holding the FCP objects directly.
         {"6F 19 80 02 02 ED 82 01 01 83 02 B0 01 88 00 8C 07 7B 17 17 17 17 17 00 8A 01 05", 0x01,
          0x2ED, "B0 01", "FF", 5, false, "7B 17 17 17 17 17 00", "", ""},
@@ -83,7 +86,8 @@ TEST(CFileControlParameters, DecodesTemplates) {
         const CFileControlParameters again(fcp.encode());
         EXPECT_EQ(hexOf(again.encode()), hexOf(fcp.encode()));
         EXPECT_EQ(attributes(again.primarySecurityAttributes()), row.primary);
-        EXPECT_EQ(again.securityAttributesInA1(), row.inA1);
+        // A1 is written only around attributes.
+        EXPECT_EQ(again.securityAttributesInA1(), row.inA1 && (*row.primary || *row.secondary));
     }
 }
 
@@ -104,14 +108,24 @@ TEST(CFileControlParameters, RefusesBrokenTemplatesAndKeepsFields) {
         {"62 07 8C 05 7F 00 01 02 03", kIllegal}, // seven condition bytes announced
         {"62 05 A1 03 9C 01 01", kIllegal},
         {"62 05 82 01 38", kDecoding}, // outer length past the end
+        // Failures after other fields were read.
+        {"62 0B 82 01 01 83 02 2F 00 8A 02 01 02", kDecoding},
+        {"62 0C 83 02 2F 00 8A 01 07 8C 03 7F 00 01", kIllegal},
     };
+    const char* const filled = "62 11 82 01 38 83 02 3F 00 8A 01 05 A1 05 8C 03 03 0F 0F";
+    const char* const encoded = "62 0E 82 01 38 83 02 3F 00 A1 05 8C 03 03 0F 0F";
+    CFileControlParameters fcp{ByteVector(filled)};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hex);
-        CFileControlParameters fcp{ByteVector("62 07 83 02 3F 00 8A 01 05")};
         EXPECT_EQ(failureOf([&] { fcp.decode(ByteVector(row.hex)); }), row.message);
-        EXPECT_EQ(hexOf(fcp.fileIdentifier()), "3F 00");
+        EXPECT_EQ(hexOf(fcp.encode()), encoded);
         EXPECT_EQ(fcp.lifeCycleStatus(), 5);
     }
+    // A successful decode over a filled object keeps nothing of it.
+    fcp.decode(ByteVector("62 03 82 01 01"));
+    EXPECT_EQ(hexOf(fcp.encode()), "62 03 82 01 01");
+    EXPECT_EQ(fcp.lifeCycleStatus(), 0);
+    EXPECT_FALSE(fcp.securityAttributesInA1());
 }
 
 TEST(CFileControlParameters, EncodesInFixedOrder) {
