@@ -89,6 +89,7 @@ TEST(CBerTlv, ParsesTagsAndLengthsAtAPosition) {
         {false, "85 00 7F FF FF FF", 0, 0x7FFFFFFF, 6, ""},
         {false, "84 80 00 00 00", 0, 0, 0, kDecoding},
         {false, "85 00 80 00 00 00", 0, 0, 0, kDecoding},
+        {false, "85 01 00 00 00 00", 0, 0, 0, kDecoding}, // would wrap to 0
         {false, "80", 0, 0, 0, kDecoding},
         {false, "82 01", 0, 0, 0, kDecoding},
     };

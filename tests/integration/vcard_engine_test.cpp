@@ -66,7 +66,7 @@ TEST(VcardEngine, CommandsGetStatusWords) {
         {"00A4080C063F0050155031", "6A82"}, // a path from the MF leaves 3F00 out
         {"00A4080C03501550", "6700"},
         {"00A4050C025031", "6A86"},
-        {"00A4020C025015", "6A82"}, // a DF is not an EF
+        {"00A4020C025015", "6A82"},   // a DF is not an EF
         {"00A4040C03A00000", "9000"}, // partial DF name
         {"00A4090C025031", "9000"},
         {"00EE0000", "6D00"},
