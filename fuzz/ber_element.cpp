@@ -8,10 +8,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ZAZ::ByteVector bytes = FuzzBytes(data, size);
     try {
         const IAS::CBerTlv element(bytes);
+        // The value is the input's bytes after the tag and length fields, and the
+        // encoding starts with the input's tag bytes; only length forms may differ.
+        std::int32_t position = 0;
+        const unsigned int tag = IAS::CBerTlv::parseTag(bytes, position);
+        const std::int32_t tagEnd = position;
+        const std::int32_t length = IAS::CBerTlv::parseLength(bytes, position);
         const ZAZ::ByteVector value = element.value();
-        // A parsed element encodes with the same value; only length forms may differ.
-        const IAS::CBerTlv again(element.encode());
-        if (again.tag() != element.tag() || !(again.value() == value)) {
+        const ZAZ::ByteVector encoded = element.encode();
+        if (tag != element.tag() || length != value.size() ||
+            !(value == bytes.substr(position, length)) ||
+            !(encoded.substr(0, tagEnd) == bytes.substr(0, tagEnd)) ||
+            !(IAS::CBerTlv(encoded).value() == value)) {
             std::abort();
         }
         if (!element.isConstructed()) {

@@ -2,6 +2,7 @@
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,6 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (!(IAS::CCiaPath(path.encode()) == expected)) {
             std::abort();
+        }
+        // Every field holds bytes that stand in the input as they are.
+        for (const ZAZ::ByteVector& field : {path.aid(), path.tag(), path.efidOrPath()}) {
+            if (!field.empty() && std::search(bytes.begin(), bytes.end(), field.begin(),
+                                              field.end()) == bytes.end()) {
+                std::abort();
+            }
         }
         try {
             path.parent();

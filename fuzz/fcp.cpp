@@ -1,4 +1,5 @@
 #include "Cia/Fci/CFileControlParameters.h"
+#include "Cia/Fci/CSecurityAttributeCompact.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 
@@ -8,9 +9,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ZAZ::ByteVector bytes = FuzzBytes(data, size);
     try {
         const IAS::CFileControlParameters fcp(bytes);
-        // What we encode we must read back to the same encoding.
-        const ZAZ::ByteVector encoded = fcp.encode();
-        if (!(IAS::CFileControlParameters(encoded).encode() == encoded)) {
+        // Encoded and read back, every field read from the input survives (the
+        // life cycle is not written, and A1 only around attributes).
+        const IAS::CFileControlParameters again(fcp.encode());
+        const auto attributes = [](const std::vector<IAS::CSecurityAttributeCompact>& list) {
+            ZAZ::ByteVector out;
+            for (const auto& a : list) {
+                out.append(a.encode());
+            }
+            return out;
+        };
+        const bool a1 =
+            fcp.securityAttributesInA1() && (!fcp.primarySecurityAttributes().empty() ||
+                                             !fcp.secondarySecurityAttributes().empty());
+        if (again.descriptor() != fcp.descriptor() || again.size() != fcp.size() ||
+            !(again.fileIdentifier() == fcp.fileIdentifier()) ||
+            !(again.shortFileIdentifier() == fcp.shortFileIdentifier()) ||
+            !(again.dfName() == fcp.dfName()) || again.securityAttributesInA1() != a1 ||
+            !(attributes(again.primarySecurityAttributes()) ==
+              attributes(fcp.primarySecurityAttributes())) ||
+            !(attributes(again.secondarySecurityAttributes()) ==
+              attributes(fcp.secondarySecurityAttributes()))) {
             std::abort();
         }
     } catch (const ZAZ::CardFrameworkException&) {

@@ -63,6 +63,53 @@ TEST(CBerTlv, RefusesMalformedElements) {
     }
 }
 
+// The length check must fire before a fourth byte can push a length past
+// 0x7FFFFFFF; a tag may take four bytes and must leave a byte after it.
+TEST(CBerTlv, ParsesTagsAndLengthsAtAPosition) {
+    struct Row {
+        bool tag;
+        const char* hex;
+        std::int32_t from;
+        unsigned int value;
+        std::int32_t to;
+        const char* message;
+    };
+    const Row rows[] = {
+        {true, "1E 00", 0, 0x1E, 1, ""},
+        {true, "AA 1F 1E 00", 1, 0x1F1E, 3, ""},
+        {true, "FF FF FF 7F 00", 0, 0xFFFFFF7F, 4, ""},
+        {true, "FF FF FF FF 00 00", 0, 0, 0, kDecoding},
+        {true, "5F 2D", 0, 0, 0, kDecoding}, // nothing after the tag
+        {true, "5F", 1, 0, 0, kIllegal},
+        {true, "5F", 2, 0, 0, kIllegal},
+        {true, "5F", -1, 0, 0, kIllegal},
+        {false, "7F", 0, 0x7F, 1, ""},
+        {false, "00 81 80", 1, 0x80, 3, ""},
+        {false, "84 7F FF FF FF", 0, 0x7FFFFFFF, 5, ""},
+        {false, "85 00 7F FF FF FF", 0, 0x7FFFFFFF, 6, ""},
+        {false, "84 80 00 00 00", 0, 0, 0, kDecoding},
+        {false, "85 00 80 00 00 00", 0, 0, 0, kDecoding},
+        {false, "85 01 00 00 00 00", 0, 0, 0, kDecoding}, // would wrap to 0
+        {false, "80", 0, 0, 0, kDecoding},
+        {false, "82 01", 0, 0, 0, kDecoding},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.hex);
+        const ByteVector bytes(row.hex);
+        std::int32_t position = row.from;
+        unsigned int value = 0;
+        EXPECT_EQ(failureOf([&] {
+                      value =
+                          row.tag
+                              ? CBerTlv::parseTag(bytes, position)
+                              : static_cast<unsigned int>(CBerTlv::parseLength(bytes, position));
+                  }),
+                  row.message);
+        EXPECT_EQ(value, row.value);
+        EXPECT_EQ(position, *row.message ? row.from : row.to);
+    }
+}
+
 TEST(CBerTlv, ScansListsAndChildren) {
     struct Row {
         const char* hex;

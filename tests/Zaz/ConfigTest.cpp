@@ -11,15 +11,33 @@
 
 namespace {
 
+using Search = int (*)(SYS_CfgHandle*, const char*, char*, std::size_t*);
+
 class ConfigTest : public ::testing::Test {
 protected:
     TempConfigRoot root;
+    SYS_CfgHandle* handle = nullptr;
     char buffer[64];
     std::size_t capacity = 0;
 
+    void TearDown() override { Close(); }
+    /// Opens `name` (after writing `content` to "test.cnf" unless null).
+    bool Open(const char* content, const std::string& name = "test.cnf") {
+        Close();
+        if (content != nullptr) {
+            root.Write("test.cnf", content);
+        }
+        handle = SYS_CfgOpen(name.c_str());
+        return handle != nullptr;
+    }
+    void Close() {
+        if (handle != nullptr) {
+            EXPECT_EQ(SYS_CfgClose(handle), 0);
+        }
+        handle = nullptr;
+    }
     /// One search with the whole buffer; the value, or null when not found.
-    const char* Search(int (*search)(SYS_CfgHandle*, const char*, char*, std::size_t*),
-                       SYS_CfgHandle* handle, const char* key) {
+    const char* Find(Search search, const char* key) {
         capacity = sizeof buffer;
         return search(handle, key, buffer, &capacity) == 0 ? buffer : nullptr;
     }
@@ -47,42 +65,36 @@ TEST_F(ConfigTest, SearchRecognisesOnlyKeyColonBlankLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content.substr(0, 40));
-        root.Write("test.cnf", c.content);
-        for (auto search : {SYS_CfgFindFirst, SYS_CfgFindNext, SYS_CfgGetValue}) {
-            SYS_CfgHandle* handle = SYS_CfgOpen("test.cnf");
-            ASSERT_NE(handle, nullptr);
+        for (Search search : {SYS_CfgFindFirst, SYS_CfgFindNext, SYS_CfgGetValue}) {
+            ASSERT_TRUE(Open(c.content.c_str()));
             std::strcpy(buffer, "untouched");
-            const char* found = Search(search, handle, "Key");
-            EXPECT_STREQ(found, c.value);
+            EXPECT_STREQ(Find(search, "Key"), c.value);
             EXPECT_EQ(capacity, c.value ? std::strlen(c.value) : sizeof buffer);
-            if (!c.value) {
-                EXPECT_STREQ(buffer, "untouched");
-            }
-            EXPECT_EQ(SYS_CfgClose(handle), 0);
+            EXPECT_STREQ(buffer, c.value ? c.value : "untouched");
         }
     }
 }
 
 TEST_F(ConfigTest, FindNextNeverRewindsGetValueRewindsOnce) {
-    root.Write("test.cnf", "Key: 1\nOther: x\nKey: 2\n#Key: 3\nLast: z\n");
-    SYS_CfgHandle* handle = SYS_CfgOpen("test.cnf");
-    ASSERT_NE(handle, nullptr);
-    EXPECT_STREQ(Search(SYS_CfgFindFirst, handle, "Key"), "1");
-    EXPECT_STREQ(Search(SYS_CfgFindNext, handle, "Key"), "2");
-    EXPECT_EQ(Search(SYS_CfgFindNext, handle, "Key"), nullptr);
-    EXPECT_EQ(Search(SYS_CfgFindNext, handle, "Other"), nullptr);
-    EXPECT_STREQ(Search(SYS_CfgGetValue, handle, "Other"), "x");
-    EXPECT_STREQ(Search(SYS_CfgGetValue, handle, "Key"), "2"); // continues after "Other"
-    ASSERT_NE(Search(SYS_CfgFindFirst, handle, "Last"), nullptr);
-    EXPECT_STREQ(Search(SYS_CfgFindFirst, handle, "Key"), "1");
-    EXPECT_EQ(Search(SYS_CfgGetValue, handle, "Missing"), nullptr);
-    EXPECT_EQ(SYS_CfgClose(handle), 0);
+    ASSERT_TRUE(Open("Key: 1\nOther: x\nKey: 2\n#Key: 3\nLast: z\n"));
+    const struct {
+        Search search;
+        const char* key;
+        const char* value;
+    } steps[] = {
+        {SYS_CfgFindFirst, "Key", "1"},        {SYS_CfgFindNext, "Key", "2"},
+        {SYS_CfgFindNext, "Key", nullptr},     {SYS_CfgFindNext, "Other", nullptr},
+        {SYS_CfgGetValue, "Other", "x"},       {SYS_CfgGetValue, "Key", "2"}, // after "Other"
+        {SYS_CfgFindFirst, "Last", "z"},       {SYS_CfgFindFirst, "Key", "1"},
+        {SYS_CfgGetValue, "Missing", nullptr},
+    };
+    for (const auto& s : steps) {
+        EXPECT_STREQ(Find(s.search, s.key), s.value) << s.key;
+    }
 }
 
 TEST_F(ConfigTest, ValuesAreCutToTheBufferAndLinesTo1023) {
-    root.Write("test.cnf", "Short: abcdef\nLong: " + std::string(1500, 'v') + "\nAfter: ok\n");
-    SYS_CfgHandle* handle = SYS_CfgOpen("test.cnf");
-    ASSERT_NE(handle, nullptr);
+    ASSERT_TRUE(Open(("Short: abcdef\nLong: " + std::string(1500, 'v') + "\nAfter: ok\n").c_str()));
     char small[4];
     capacity = sizeof small;
     ASSERT_EQ(SYS_CfgFindFirst(handle, "Short", small, &capacity), 0);
@@ -92,12 +104,11 @@ TEST_F(ConfigTest, ValuesAreCutToTheBufferAndLinesTo1023) {
     capacity = sizeof big;
     ASSERT_EQ(SYS_CfgFindFirst(handle, "Long", big, &capacity), 0);
     EXPECT_EQ(std::string(big), std::string(1023 - 6, 'v'));
-    EXPECT_STREQ(Search(SYS_CfgFindNext, handle, "After"), "ok");
+    EXPECT_STREQ(Find(SYS_CfgFindNext, "After"), "ok");
     char untouched[2] = {'x', 'y'};
     capacity = 0; // finds the key, copies nothing
     ASSERT_EQ(SYS_CfgFindFirst(handle, "Short", untouched, &capacity), 0);
     EXPECT_EQ(untouched[0], 'x');
-    EXPECT_EQ(SYS_CfgClose(handle), 0);
 }
 
 TEST_F(ConfigTest, GetIntReadsAtMostThreeDigits) {
@@ -111,13 +122,10 @@ TEST_F(ConfigTest, GetIntReadsAtMostThreeDigits) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        root.Write("test.cnf", c.line);
-        SYS_CfgHandle* handle = SYS_CfgOpen("test.cnf");
-        ASSERT_NE(handle, nullptr);
+        ASSERT_TRUE(Open(c.line));
         int value = 99;
         EXPECT_EQ(SYS_CfgGetInt(handle, "N", &value), c.result);
         EXPECT_EQ(value, c.value);
-        EXPECT_EQ(SYS_CfgClose(handle), 0);
     }
 }
 
@@ -140,14 +148,10 @@ TEST_F(ConfigTest, NamesResolveBelowTheRootOrAbsolutely) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.substr(0, 80));
-        SYS_CfgHandle* handle = SYS_CfgOpen(c.name.c_str());
-        if (c.value == nullptr) {
-            EXPECT_EQ(handle, nullptr);
-            continue;
+        EXPECT_EQ(Open(nullptr, c.name), c.value != nullptr);
+        if (handle != nullptr) {
+            EXPECT_STREQ(Find(SYS_CfgGetValue, "K"), c.value);
         }
-        ASSERT_NE(handle, nullptr);
-        EXPECT_STREQ(Search(SYS_CfgGetValue, handle, "K"), c.value);
-        EXPECT_EQ(SYS_CfgClose(handle), 0);
     }
     EXPECT_EQ(SYS_CfgOpen(nullptr), nullptr);
 }
@@ -156,18 +160,15 @@ TEST_F(ConfigTest, NullHandlesAndArgumentsFail) {
     int value = 0;
     capacity = sizeof buffer;
     EXPECT_EQ(SYS_CfgClose(nullptr), -1);
-    EXPECT_EQ(Search(SYS_CfgFindFirst, nullptr, "K"), nullptr);
+    EXPECT_EQ(Find(SYS_CfgFindFirst, "K"), nullptr);
     EXPECT_EQ(SYS_CfgGetInt(nullptr, "K", &value), -1);
     EXPECT_EQ(SYS_CfgFirstEntry(nullptr, buffer, &capacity), -1);
-    root.Write("test.cnf", "K: v\n");
-    SYS_CfgHandle* handle = SYS_CfgOpen("test.cnf");
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(Search(SYS_CfgGetValue, handle, nullptr), nullptr);
+    ASSERT_TRUE(Open("K: v\n"));
+    EXPECT_EQ(Find(SYS_CfgGetValue, nullptr), nullptr);
     EXPECT_EQ(SYS_CfgGetValue(handle, "K", nullptr, &capacity), -1);
     EXPECT_EQ(SYS_CfgGetValue(handle, "K", buffer, nullptr), -1);
     EXPECT_EQ(SYS_CfgGetInt(handle, "K", nullptr), -1);
     EXPECT_EQ(SYS_CfgFirstEntry(handle, buffer, &capacity), -1); // a plain file has no entries
-    EXPECT_EQ(SYS_CfgClose(handle), 0);
 }
 
 TEST_F(ConfigTest, DirectoryWalkSkipsConfAndDotsAndCutsLongNames) {
@@ -175,8 +176,7 @@ TEST_F(ConfigTest, DirectoryWalkSkipsConfAndDotsAndCutsLongNames) {
     root.Write("cards/IAS", "");
     root.Write("cards/IASECC", "");
     root.MakeDirectory("cards/Sub");
-    SYS_CfgHandle* handle = SYS_CfgOpen("cards");
-    ASSERT_NE(handle, nullptr);
+    ASSERT_TRUE(Open(nullptr, "cards"));
     for (int pass = 0; pass < 2; ++pass) { // FirstEntry rewinds
         std::set<std::string> names;
         capacity = sizeof buffer;
@@ -188,17 +188,13 @@ TEST_F(ConfigTest, DirectoryWalkSkipsConfAndDotsAndCutsLongNames) {
         }
         EXPECT_EQ(names, (std::set<std::string>{"IAS", "IASECC", "Sub"}));
     }
-    EXPECT_EQ(SYS_CfgClose(handle), 0);
-
     root.Write("one/conf", "");
     root.Write("one/LongEntryName", "");
-    handle = SYS_CfgOpen("one");
-    ASSERT_NE(handle, nullptr);
+    ASSERT_TRUE(Open(nullptr, "one"));
     std::memset(buffer, '#', 8);
     capacity = 4;
     ASSERT_EQ(SYS_CfgFirstEntry(handle, buffer, &capacity), 0);
     EXPECT_EQ(std::string(buffer, 8), "Long####"); // cut, unterminated
-    EXPECT_EQ(SYS_CfgClose(handle), 0);
 }
 
 TEST(ConfigRootTest, DefaultsToEtcQuovanta) {

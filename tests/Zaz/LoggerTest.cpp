@@ -40,19 +40,9 @@ bool Matches(const std::string& text, const std::string& pattern) {
 
 /// Standard error, as written while `action` ran.
 std::string StderrOf(const std::function<void()>& action) {
-    std::string path = (std::filesystem::temp_directory_path() / "ias-stderr-XXXXXX").string();
-    std::fflush(stderr);
-    const int saved = dup(2);
-    const int fd = mkstemp(path.data());
-    dup2(fd, 2);
-    close(fd);
+    testing::internal::CaptureStderr();
     action();
-    std::fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-    const std::string text = ReadFile(path);
-    unlink(path.c_str());
-    return text;
+    return testing::internal::GetCapturedStderr();
 }
 
 class LoggerTest : public ::testing::Test {

@@ -1,6 +1,5 @@
 // What scripts/with-vcard gives a test program: the reader, the profile being
 // played, the card's APDU trace and the script that removes or inserts it.
-// Plain C++ only, so the plain PC/SC bench can use it too.
 #ifndef TESTS_INTEGRATION_VCARDENV_H
 #define TESTS_INTEGRATION_VCARDENV_H
 

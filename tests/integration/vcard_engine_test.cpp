@@ -43,7 +43,7 @@ TEST(VcardEngine, ProtocolIsTheFirstOneTheAtrOffers) {
     EXPECT_EQ(vcard::protocolOfAtr(fromHex("3B")), 0);
 }
 
-TEST(VcardEngine, MalformedCommandsGetStatusWords) {
+TEST(VcardEngine, CommandsGetStatusWords) {
     auto c = card(profile("{}"));
     struct {
         const char* apdu;
@@ -61,6 +61,22 @@ TEST(VcardEngine, MalformedCommandsGetStatusWords) {
         {"00B0C00000", "6A86"},
         {"00B1000004530200 00", "6A80"}, // offset object must be 54
         {"00200081", "63C3"},
+        // SELECT forms the library never sends.
+        {"00A4080C0450155031", "9000"},
+        {"00A4080C063F0050155031", "6A82"}, // a path from the MF leaves 3F00 out
+        {"00A4080C03501550", "6700"},
+        {"00A4050C025031", "6A86"},
+        {"00A4020C025015", "6A82"},   // a DF is not an EF
+        {"00A4040C03A00000", "9000"}, // partial DF name
+        {"00A4090C025031", "9000"},
+        {"00EE0000", "6D00"},
+        // Chaining: the pieces join; another instruction breaks the chain.
+        {"10200081023132", "9000"},
+        {"00200081023334", "9000"},
+        {"10200081023132", "9000"},
+        {"00240081023334", "6883"},
+        {"10200081023132", "9000"},
+        {"00200081023335", "63C2"},
     };
     for (const auto& t : cases) {
         EXPECT_EQ(run(c, t.apdu), t.answer) << t.apdu;

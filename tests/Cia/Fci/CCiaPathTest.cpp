@@ -166,12 +166,30 @@ TEST(CCiaPath, FieldRulesAndEquality) {
     EXPECT_TRUE(p.isNull());
     EXPECT_FALSE(p == CCiaPath());
 
+    // A decoded kind fixes which fields may be set; emptied, it is still no null path.
+    struct Row {
+        const char* hex;
+        const char* aidMessage;
+        const char* tagMessage;
+    };
+    const Row rows[] = {
+        {"30 04 04 02 50 15", kIllegal, kIllegal},
+        {"30 05 A0 03 04 01 01", kIllegal, ""},
+        {"30 0D A1 0B 4F 05 A0 00 00 00 01 04 02 50 31", "", kIllegal},
+        {"30 09 A2 07 4F 02 A0 00 04 01 01", "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.hex);
+        CCiaPath decoded{ByteVector(row.hex)};
+        EXPECT_EQ(failureOf([&] { decoded.setAid(ByteVector("A0")); }), row.aidMessage);
+        EXPECT_EQ(failureOf([&] { decoded.setTag(ByteVector("01")); }), row.tagMessage);
+        decoded.setAid(ByteVector(""));
+        decoded.setTag(ByteVector(""));
+        decoded.setEfidOrPath(ByteVector(""));
+        EXPECT_FALSE(decoded.isNull());
+    }
     CCiaPath plain{ByteVector("30 04 04 02 50 15")};
-    EXPECT_EQ(failureOf([&] { plain.setAid(ByteVector("A0")); }), kIllegal);
-    EXPECT_EQ(failureOf([&] { plain.setTag(ByteVector("01")); }), kIllegal);
-    EXPECT_EQ(failureOf([&] { plain.setAid(ByteVector("")); }), "");
     CCiaPath withAid{ByteVector("30 0D A1 0B 4F 05 A0 00 00 00 01 04 02 50 31")};
-    EXPECT_EQ(failureOf([&] { withAid.setTag(ByteVector("01")); }), kIllegal);
     // A length of -1 read from the card cannot be told from an absent one:
     // the part is dropped when the path is written again.
     const CCiaPath odd{ByteVector("30 0A 04 02 50 9C 02 01 00 80 01 FF")};

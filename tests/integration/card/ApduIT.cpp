@@ -70,6 +70,7 @@ TEST_F(ApduIT, OversizedCommandsAreRefusedBeforeSending) {
         } catch (const ias::CIASException& e) {
             EXPECT_EQ(e.errorClass(), ias::CIASException::IAS_ERR_CARD_FRAMEWORK);
             EXPECT_EQ(e.sw(), 0u);
+            EXPECT_STREQ(e.descriptionA(), "Illegal parameter in function call.");
         }
         EXPECT_TRUE(mark.NewCommands().empty());
     }
