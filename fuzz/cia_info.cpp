@@ -1,0 +1,6 @@
+#include "Cia/Model/CCiaInfoFile.h"
+#include "CiaFileRoundTrip.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return CiaFileRoundTrip<IAS::CCiaInfoFile>(data, size);
+}
