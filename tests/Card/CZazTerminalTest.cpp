@@ -59,6 +59,8 @@ TEST(CZazTerminalTest, EncodesShortApdusPerProtocol) {
         {kT0, "3F00", 0, "00 B0 00 00 02 3F 00 "},       // case 3
         {kT0, "3F00", 256, "00 B0 00 00 02 3F 00 "},     // case 4 on T=0: no Le
         {kT1, "3F00", 0x20, "00 B0 00 00 02 3F 00 20 "}, // case 4 on T=1
+        {4, "3F00", 0x20, "00 B0 00 00 02 3F 00 20 "},   // raw: as T=1, not T=0
+        {4, "", 0, "00 B0 00 00 "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.wire);
@@ -130,6 +132,71 @@ TEST(CZazTerminalTest, ReconnectsToACardResetByAnotherApplication) {
     EXPECT_EQ(sent, "00 B0 00 00 "); // the bytes built for T=1 are sent again as they were
     EXPECT_EQ(terminal.atr().toString(), "3B 02 ");
     EXPECT_EQ(terminal.protocol(), kT0);
+}
+
+// A PIN command goes out a second time only when PC/SC refused it before it
+// reached the card; a lost answer may hide a spent try. Other commands retry.
+TEST(CZazTerminalTest, StateChangingCommandsAreResentOnlyAfterARefusal) {
+    const struct {
+        std::uint8_t ins;
+        unsigned long code;  // of the first attempt; 0: an answer without status word
+        int sends;           // 2: the second answers 9000
+        const char* failure; // "": none
+    } rows[] = {
+        {0x20, 0, 1, "An unknown error occurred."},
+        {0x24, 0x80100069, 1, "PCSCException. Error code = 0x80100069"}, // removed card
+        {0x2C, 0x8010002F, 1, "PCSCException. Error code = 0x8010002F"}, // communication error
+        {0x20, 0x80100068, 2, ""},                                       // reset card
+        {0x2C, 0x80100067, 2, ""},                                       // unpowered card
+        {0xB0, 0, 2, ""},
+        {0xB0, 0x8010002F, 2, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(row.ins) << " " << row.code);
+        MockWrapper wrapper;
+        EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
+        CZazTerminal terminal(&wrapper);
+        std::string sent;
+        using Action = testing::Action<unsigned long(const ByteVector&, ByteVector&, std::int32_t)>;
+        auto& call = EXPECT_CALL(wrapper, Transmit(_, _, _))
+                         .WillOnce(row.code == 0 ? Action(Invoke(answer(&sent, "")))
+                                                 : Action(Throw(pcscError(row.code))));
+        if (row.sends == 2) {
+            call.WillOnce(Invoke(answer(&sent, "9000")));
+        }
+        ByteVector out;
+        std::uint16_t sw = 0;
+        EXPECT_EQ(MessageOf([&] {
+                      terminal.transmit(0, row.ins, 0, 0x81, ByteVector("31323334"), 0, out, sw);
+                  }),
+                  row.failure[0] == 0 ? "(no exception)" : row.failure);
+    }
+}
+
+// After a reconnect the card must be ready: the state SCARD_SPECIFIC names, or
+// the powered bits pcsc-lite reports (event count in the upper half).
+TEST(CZazTerminalTest, ResetRefreshRefusesACardThatIsNotReady) {
+    const struct {
+        std::uint32_t state;
+        const char* failure;
+    } rows[] = {
+        {SCARD_SPECIFIC, "(no exception)"},
+        {0x00030000 | SCARD_PRESENT | SCARD_POWERED | SCARD_NEGOTIABLE, "(no exception)"},
+        {SCARD_PRESENT, "An unknown error occurred."},
+        {SCARD_ABSENT, "An unknown error occurred."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.state);
+        MockWrapper wrapper;
+        EXPECT_CALL(wrapper, Status(_))
+            .WillOnce(Throw(ZAZ::PCSCResetException(1, 0x80100068, "PCSCResetException")))
+            .WillOnce(Invoke([&](ZAZ::ReaderStatus& s) {
+                s.state = row.state;
+                return 0ul;
+            }));
+        EXPECT_CALL(wrapper, Reconnect()).WillOnce(Return(0));
+        EXPECT_EQ(MessageOf([&] { CZazTerminal terminal(&wrapper); }), row.failure);
+    }
 }
 
 TEST(CZazTerminalTest, ShortAnswersAndMissingWrapperFailCleanly) {
