@@ -1,5 +1,4 @@
-// The reader lock of CIasTerminal over the fake client library, whose
-// transaction calls can be made to fail.
+// The reader lock of CIasTerminal over the fake client library.
 #include "FakePcsc.h"
 
 #include "Caught.h"
@@ -10,72 +9,59 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 #include <unistd.h>
 
-using IAS::CIasTerminal;
-
 namespace {
-// A reader name of this process, so that no other test run shares its semaphore.
-std::string ReaderName() {
-    return "Fake Reader " + std::to_string(getpid());
-}
-
-void Send(CIasTerminal& terminal) {
-    ZAZ::ByteVector out;
-    std::uint16_t sw = 0;
-    terminal.transmit(0x00, 0xB0, 0x00, 0x00, ZAZ::ByteVector(), 1, out, sw);
-}
+// A reader of this process alone, so that no other test run shares its semaphore.
+struct Terminal : IAS::CIasTerminal {
+    Terminal() : CIasTerminal((FakePcsc::Reset(), "Fake " + std::to_string(getpid()))) {}
+    void send() {
+        ZAZ::ByteVector out;
+        std::uint16_t sw = 0;
+        transmit(0x00, 0xB0, 0x00, 0x00, ZAZ::ByteVector(), 1, out, sw);
+    }
+};
 } // namespace
 
 TEST(CIasTerminalTest, TransactionsFollowTheOutermostLock) {
-    FakePcsc::Reset();
-    CIasTerminal terminal(ReaderName());
+    Terminal t;
     {
-        CIasTerminal::Lock outer(terminal, true); // no transaction of its own
-        EXPECT_EQ(g_fake.beginCalls, 0);
-        Send(terminal); // opens one for the rest of the outer lock
-        Send(terminal);
-        EXPECT_EQ(terminal.lockDepth(), 1);
+        IAS::CIasTerminal::Lock outer(t, true); // no transaction of its own
+        t.send();                               // opens one for the rest of the outer lock
+        t.send();
         EXPECT_EQ(g_fake.endCalls, 0);
     }
     EXPECT_EQ(g_fake.beginCalls, 1);
     EXPECT_EQ(g_fake.endCalls, 1);
-
-    // A refused transaction (twice: the one retry) releases the semaphore,
-    // else the next lock would wait for it.
+    // A refused transaction (the one retry too) releases the semaphore, else
+    // the next lock would wait for it.
     g_fake.begin = SCARD_E_SHARING_VIOLATION;
-    EXPECT_EQ(PcscCode([&] { Send(terminal); }, typeid(ZAZ::PCSCException)),
-              static_cast<unsigned long>(SCARD_E_SHARING_VIOLATION));
-    EXPECT_EQ(g_fake.beginCalls, 3);
-    EXPECT_FALSE(terminal.inTransaction());
-    EXPECT_EQ(terminal.lockDepth(), 0);
+    EXPECT_EQ(PcscCode([&] { t.send(); }, typeid(ZAZ::PCSCException)), 0x8010000Bu);
+    EXPECT_FALSE(t.inTransaction());
+    EXPECT_EQ(t.lockDepth(), 0);
     g_fake.begin = SCARD_S_SUCCESS;
     g_fake.end = SCARD_E_SHARING_VIOLATION;
-    Send(terminal); // ends without error though the transaction stays open
-    EXPECT_EQ(g_fake.endCalls, 3);
-    EXPECT_TRUE(terminal.inTransaction());
-    Send(terminal); // so no second one is begun
+    t.send(); // a refused end is ignored, and the transaction stays open
+    t.send();
+    EXPECT_TRUE(t.inTransaction());
     EXPECT_EQ(g_fake.beginCalls, 4);
 }
 
 TEST(CIasTerminalTest, AnotherThreadWaitsForTheOutermostRelease) {
-    FakePcsc::Reset();
-    CIasTerminal terminal(ReaderName());
+    Terminal t;
     std::atomic<bool> sent(false);
     std::thread other;
     {
-        CIasTerminal::Lock held(terminal);
+        IAS::CIasTerminal::Lock held(t);
         other = std::thread([&] {
-            Send(terminal);
+            t.send();
             sent = true;
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        usleep(100000);
         EXPECT_FALSE(sent);
-        EXPECT_TRUE(g_fake.sent.empty());
     }
     other.join();
     EXPECT_EQ(g_fake.sent.size(), 1u);
-    EXPECT_EQ(g_fake.beginCalls, 2); // the other thread's exchange had a transaction of its own
+    EXPECT_EQ(g_fake.beginCalls, 2); // its own transaction
 }

@@ -72,20 +72,6 @@ TEST_F(SelectionIT, CacheSavesSelectsAndForgetsFailures) {
                     });
 }
 
-TEST_F(SelectionIT, ResetMakesTheMasterFileCurrent) {
-    RunSteps(cia(), {{kAid, "5031", false, {SelectAid(), "00A4020C025031"}, 0}});
-    TraceMark mark;
-    card.reset();
-    const Wire lines = mark.NewLines();
-    EXPECT_EQ(lines, Wire{"! RESET"});
-    EXPECT_TRUE(cia().selectionValid());
-    EXPECT_TRUE(cia().selectedPath().empty());
-    RunSteps(cia(), {
-                        {"", "2F00", false, {"00A4020C022F00"}, 0},
-                        {kAid, "5031", false, {SelectAid(), "00A4020C025031"}, 0},
-                    });
-}
-
 // The card refuses SELECT 3F00 with P1 00 (6A86); the card object switches to P1 01.
 TEST_F(MfLearningIT, MasterFileSelectLearnsP1) {
     cia().invalidateSelection();
