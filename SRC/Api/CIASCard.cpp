@@ -33,16 +33,23 @@ CIASCard::CIASCard(long hCard) : m_impl(new Impl) {
 
 void CIASCard::attach(long hCard) {
     Guarded([&] {
-        m_impl->card.setMaxResponseLength(kMaxResponseLength);
         std::unique_ptr<ZAZ::PCSCWrapper> wrapper(new ZAZ::PCSCWrapperMicrosoft());
         wrapper->Attach(static_cast<SCARDHANDLE>(hCard), true);
-        m_impl->pcscHandle = hCard;
-        m_impl->terminal = IAS::CZazTerminal(wrapper.get());
-        m_impl->wrapper = std::move(wrapper);
-        IAS::CCiaCard fresh(&m_impl->terminal);
-        m_impl->card = fresh;
-        m_impl->card.setMaxResponseLength(kMaxResponseLength);
+        bindConnection(*m_impl, std::move(wrapper));
     });
+}
+
+// Every step that can fail runs before the handle takes the new wrapper, and
+// the terminal is rebound only once the handle owns it, so a failure never
+// leaves the handle pointing at a destroyed connection.
+void bindConnection(CIASCard::Impl& impl, std::unique_ptr<ZAZ::PCSCWrapper> wrapper) {
+    const IAS::CZazTerminal bound(wrapper.get());
+    IAS::CCiaCard fresh(&impl.terminal);
+    fresh.setMaxResponseLength(kMaxResponseLength);
+    impl.wrapper.swap(wrapper); // the earlier connection, if any, closes on return
+    impl.pcscHandle = static_cast<long>(impl.wrapper->GetCardHandle());
+    impl.card = fresh;
+    impl.terminal = bound;
 }
 
 CIASCard::~CIASCard() {

@@ -29,6 +29,12 @@ public:
     static CIASCard::Impl& impl(CIASCard& card) { return *card.m_impl; }
 };
 
+/// Binds the handle to a connected wrapper, which it takes over: records the
+/// PC/SC handle, rebinds the terminal and gives it a fresh card object with
+/// the handle's maximum response length. A failure before the handle takes
+/// the wrapper leaves the handle as it was and destroys the wrapper.
+void bindConnection(CIASCard::Impl& impl, std::unique_ptr<ZAZ::PCSCWrapper> wrapper);
+
 } // namespace ias
 
 #endif

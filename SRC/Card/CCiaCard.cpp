@@ -142,7 +142,13 @@ void CCiaCard::selectFile(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorB
     }
     ZAZ::ByteVector response;
     selectFileRaw(aid, path, &response);
-    fcpOut->decode(response);
+    try {
+        fcpOut->decode(response);
+    } catch (...) {
+        // The card may not have selected what we think: forget the selection.
+        invalidateSelection();
+        throw;
+    }
 }
 
 void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVectorBase& pathIn,

@@ -36,7 +36,8 @@ public:
     void selectMasterFile(std::uint8_t p2);
     /// Selects the file at `path` (file identifiers; a leading 3F00 makes it
     /// absolute and drops `aid`) below the application `aid` (may be empty).
-    /// With fcpOut the card's FCP template is decoded into it.
+    /// With fcpOut the card's FCP template is decoded into it. Any failure,
+    /// a failed decode included, leaves the selection invalid.
     void selectFile(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
                     CFileControlParameters* fcpOut = nullptr);
     /// Same, handing back the raw SELECT response (FCP template) instead.

@@ -35,34 +35,43 @@ void CIasTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1,
     CZazTerminal::transmit(cla, ins, p1, p2, data, le, responseData, sw);
 }
 
+// The mutex is locked once per level and stays locked until the level is
+// released, so from the outermost acquire to the outermost release another
+// thread of the process waits instead of joining the lock.
 void CIasTerminal::acquireLock(bool withoutTransaction) {
-    ZAZ::ThreadLock guard(&m_lock->threadLock);
     LockRecord& r = *m_lock;
-    const bool outermost = r.lockDepth == 0;
-    if (outermost && ::SYS_SemaphoreLock(r.readerSemaphore.GetId()) != 0) {
-        throw ZAZ::CardFrameworkException(kSemaphoreLocking);
-    }
-    if (!r.inTransaction && !withoutTransaction) {
-        r.inTransaction = true;
-        try {
-            beginTransaction();
-        } catch (...) {
-            r.inTransaction = false;
-            if (outermost) {
-                ::SYS_SemaphoreUnlock(r.readerSemaphore.GetId());
-            }
-            throw;
+    r.threadLock.Lock();
+    try {
+        const bool outermost = r.lockDepth == 0;
+        if (outermost && ::SYS_SemaphoreLock(r.readerSemaphore.GetId()) != 0) {
+            throw ZAZ::CardFrameworkException(kSemaphoreLocking);
         }
+        if (!r.inTransaction && !withoutTransaction) {
+            r.inTransaction = true;
+            try {
+                beginTransaction();
+            } catch (...) {
+                r.inTransaction = false;
+                if (outermost) {
+                    ::SYS_SemaphoreUnlock(r.readerSemaphore.GetId());
+                }
+                throw;
+            }
+        }
+        ++r.lockDepth;
+    } catch (...) {
+        r.threadLock.Unlock();
+        throw;
     }
-    ++r.lockDepth;
 }
 
 void CIasTerminal::releaseLock() {
-    ZAZ::ThreadLock guard(&m_lock->threadLock);
     LockRecord& r = *m_lock;
+    ZAZ::ThreadLock guard(&r.threadLock); // the hold of this call
     if (r.lockDepth <= 0) {
         return;
     }
+    r.threadLock.Unlock(); // the hold of the level's acquire
     if (--r.lockDepth > 0) {
         return;
     }

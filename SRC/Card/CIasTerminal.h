@@ -22,7 +22,8 @@ public:
                   std::uint16_t& sw) override;
 
     /// Takes the reader lock; without withoutTransaction also opens a PC/SC
-    /// transaction if none is open.
+    /// transaction if none is open. Other threads wait until the matching
+    /// outermost release.
     void acquireLock(bool withoutTransaction);
     /// Releases one level; the outermost ends the transaction and the semaphore.
     void releaseLock();

@@ -4,31 +4,77 @@
 #include "Zaz/Messages.h"
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCWrapperMicrosoft.h"
+#include "Zaz/PcscCodes.h"
 #include "Zaz/ReaderStatus.h"
-
-#include <winscard.h>
 
 namespace IAS {
 namespace {
-constexpr unsigned long kResetCard = 0x80100068;
-constexpr unsigned long kNotTransacted = 0x80100016;
 constexpr std::int32_t kMaxResponse = 258; // 256 data bytes and SW1 SW2
-constexpr std::uint32_t kProtocolT0 = 1;
-// One attempt at an exchange; false when it deserves the one retry: a PC/SC
-// failure, or an answer without a status word (vpcd reports an exchange cut
-// short by the card leaving as success with no bytes; the retry then meets
-// the PC/SC error that names the reason).
-bool transmitOnce(ZAZ::PCSCWrapper& wrapper, const ZAZ::ByteVector& command,
-                  ZAZ::ByteVector& response) {
-    try {
-        wrapper.Transmit(command, response, kMaxResponse);
-    } catch (const ZAZ::PCSCException& e) {
-        if (e.getErrorCode() == 0) {
-            throw;
-        }
-        return false;
+// Stands for an answer without a status word; no PC/SC result has this value.
+constexpr unsigned long kNoStatusWord = 0xFFFFFFFFUL;
+
+// What an operation of the terminal does with a failed attempt.
+enum class Op { Begin, End, Exchange, StateChangingExchange };
+enum class Verdict { Success, Retry, Fail };
+
+// The terminal's one retry policy. `code` is the PC/SC result an attempt
+// failed with, or kNoStatusWord.
+// - Transactions: 0 is no failure, and so is "not transacted" when ending one.
+// - Every failure of a transaction call or an exchange gets one more attempt
+//   after a status refresh (which reconnects a card another application reset).
+// - A command that changes card state (VERIFY, CHANGE REFERENCE DATA, RESET
+//   RETRY COUNTER) goes to the card a second time only when PC/SC refused it
+//   before it reached the card (reset or unpowered card). Any other failure,
+//   an answer without status word included, may come after the card counted a
+//   PIN try, so it is reported rather than spending a second one.
+Verdict judge(Op op, unsigned long code) {
+    if (code == 0) {
+        return op == Op::Begin || op == Op::End ? Verdict::Success : Verdict::Fail;
     }
-    return response.size() >= 2;
+    if (op == Op::End && code == ZAZ::Pcsc::kNotTransacted) {
+        return Verdict::Success;
+    }
+    if (op == Op::StateChangingExchange && code != ZAZ::Pcsc::kResetCard &&
+        code != ZAZ::Pcsc::kUnpoweredCard) {
+        return Verdict::Fail;
+    }
+    return Verdict::Retry;
+}
+
+bool changesCardState(std::uint8_t ins) {
+    return ins == 0x20 || ins == 0x24 || ins == 0x2C;
+}
+
+// Runs `attempt` (true when complete, false for an answer without a status
+// word) under judge(); returns false when the last answer had no status word.
+// A failure that gets no retry is still followed by the refresh when it left
+// no PC/SC exception to report, so that the refresh names a removed card.
+template <typename Attempt, typename Refresh>
+bool withOneRetry(Op op, Attempt attempt, Refresh refresh) {
+    for (int round = 0;; ++round) {
+        try {
+            if (attempt()) {
+                return true;
+            }
+        } catch (const ZAZ::PCSCException& e) {
+            const Verdict v = judge(op, e.getErrorCode());
+            if (v == Verdict::Success) {
+                return true;
+            }
+            if (v == Verdict::Fail || round == 1) {
+                throw;
+            }
+            refresh();
+            continue;
+        }
+        if (round == 1) {
+            return false;
+        }
+        refresh();
+        if (judge(op, kNoStatusWord) == Verdict::Fail) {
+            return false;
+        }
+    }
 }
 } // namespace
 
@@ -55,9 +101,14 @@ struct CZazTerminal::Record {
 
 CZazTerminal::CZazTerminal() : m_record(new Record(this)) {}
 
-CZazTerminal::CZazTerminal(const std::string& readerName) : m_record(new Record(this)) {
+std::unique_ptr<ZAZ::PCSCWrapper> CZazTerminal::connect(const std::string& readerName) {
     std::unique_ptr<ZAZ::PCSCWrapper> wrapper(new ZAZ::PCSCWrapperMicrosoft());
-    wrapper->Connect(readerName, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1);
+    wrapper->Connect(readerName, ZAZ::Pcsc::kShareShared, ZAZ::Pcsc::kProtocolT0OrT1);
+    return wrapper;
+}
+
+CZazTerminal::CZazTerminal(const std::string& readerName) : m_record(new Record(this)) {
+    std::unique_ptr<ZAZ::PCSCWrapper> wrapper = connect(readerName);
     m_record->wrapper = wrapper.get();
     m_record->ownsWrapper = true;
     try {
@@ -112,30 +163,24 @@ void CZazTerminal::reset() {
 
 void CZazTerminal::beginTransaction() {
     ZAZ::PCSCWrapper& wrapper = requireWrapper();
-    try {
-        wrapper.BeginTransaction();
-        return;
-    } catch (const ZAZ::PCSCException& e) {
-        if (e.getErrorCode() == 0) {
-            return;
-        }
-    }
-    refreshStatus();
-    wrapper.BeginTransaction();
+    withOneRetry(
+        Op::Begin,
+        [&] {
+            wrapper.BeginTransaction();
+            return true;
+        },
+        [this] { refreshStatus(); });
 }
 
 void CZazTerminal::endTransaction() {
     ZAZ::PCSCWrapper& wrapper = requireWrapper();
-    try {
-        wrapper.EndTransaction();
-        return;
-    } catch (const ZAZ::PCSCException& e) {
-        if (e.getErrorCode() == 0 || e.getErrorCode() == kNotTransacted) {
-            return;
-        }
-    }
-    refreshStatus();
-    wrapper.EndTransaction();
+    withOneRetry(
+        Op::End,
+        [&] {
+            wrapper.EndTransaction();
+            return true;
+        },
+        [this] { refreshStatus(); });
 }
 
 void CZazTerminal::refreshStatus() {
@@ -151,7 +196,7 @@ void CZazTerminal::refreshStatus() {
     try {
         r.wrapper->Status(status);
     } catch (const ZAZ::PCSCException& e) {
-        if (e.getErrorCode() == kResetCard) {
+        if (e.getErrorCode() == ZAZ::Pcsc::kResetCard) {
             r.wrapper->Reconnect();
             try {
                 onCardReset();
@@ -162,10 +207,11 @@ void CZazTerminal::refreshStatus() {
         } else if (e.getErrorCode() != 0) {
             throw;
         }
-        // pcsc-lite reports the card state as a bit set (with an event count
-        // in the upper half) and never sets SCARD_SPECIFIC, so a card that
-        // came back from the reset counts as ready when it is powered.
-        if ((status.state & SCARD_POWERED) == 0) {
+        // A card back from a reset must be ready. The state that names this,
+        // SCARD_SPECIFIC (powered, protocol negotiated), is accepted, and so
+        // is a powered card: pcsc-lite reports the state as a bit set (with an
+        // event count in the upper half) and never sets SCARD_SPECIFIC.
+        if ((status.state & (ZAZ::Pcsc::kStateSpecific | ZAZ::Pcsc::kStatePowered)) == 0) {
             throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
         }
     }
@@ -183,7 +229,7 @@ void CZazTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1,
         throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
     }
     responseData.clear();
-    const bool t0 = m_record->protocol == kProtocolT0;
+    const bool t0 = m_record->protocol == ZAZ::Pcsc::kProtocolT0;
     ZAZ::ByteVector command;
     for (std::uint8_t b : {cla, ins, p1, p2}) {
         command.appendByte(b);
@@ -202,13 +248,16 @@ void CZazTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1,
     }
 
     ZAZ::ByteVector response;
-    if (!transmitOnce(wrapper, command, response)) {
-        refreshStatus(); // reconnects a card that another application reset
-        wrapper.Transmit(command, response, kMaxResponse);
-    }
+    const bool complete = withOneRetry(
+        changesCardState(ins) ? Op::StateChangingExchange : Op::Exchange,
+        [&] {
+            wrapper.Transmit(command, response, kMaxResponse);
+            return response.size() >= 2;
+        },
+        [this] { refreshStatus(); });
     ++m_record->exchangeCount;
     const std::int32_t n = response.size();
-    if (n < 2) {
+    if (!complete) {
         // No status word to report: never read outside the answer.
         throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
     }

@@ -11,15 +11,25 @@ class PCSCWrapper;
 
 namespace IAS {
 
-/// A terminal over the PC/SC wrapper: encodes short APDUs for T=0 or T=1,
-/// retries a failed exchange once after a status refresh, and reconnects when
-/// another application has reset the card.
+/// A terminal over the PC/SC wrapper: encodes short APDUs, retries a failed
+/// exchange or transaction call once after a status refresh, and reconnects
+/// when another application has reset the card.
+///
+/// Encoding: only T=0 is special (no Le beside data, P3 00 on a case-1
+/// command); every other protocol, raw or unknown included, gets the plain
+/// ISO form, Le beside data too, as the wrapper sends it with the T=1 record.
+/// A VERIFY, CHANGE REFERENCE DATA or RESET RETRY COUNTER is sent a second
+/// time only when PC/SC refused the first before it reached the card (reset or
+/// unpowered card): a PIN try is never spent twice. Its answer without status
+/// word is "An unknown error occurred." after a status refresh.
 class CZazTerminal : public CTerminal {
 public:
     /// No wrapper: every operation fails with "An unknown error occurred.".
     CZazTerminal();
     /// Connects its own wrapper to the reader (shared mode, T=0 or T=1) and owns it.
     explicit CZazTerminal(const std::string& readerName);
+    /// A new wrapper connected to the reader, shared, for T=0 or T=1.
+    static std::unique_ptr<ZAZ::PCSCWrapper> connect(const std::string& readerName);
     /// Uses the caller's wrapper without owning it.
     explicit CZazTerminal(ZAZ::PCSCWrapper* wrapper);
     /// Drops an owned wrapper, then uses the other terminal's wrapper without
@@ -48,7 +58,8 @@ public:
     std::uint32_t state() const;
 
 protected:
-    /// Reads reader name, state, protocol and ATR; reconnects a reset card.
+    /// Reads reader name, state, protocol and ATR; reconnects a reset card,
+    /// which must then be powered ("An unknown error occurred." otherwise).
     void refreshStatus();
 
 private:

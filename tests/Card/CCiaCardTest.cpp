@@ -1,6 +1,3 @@
-// The selection cache, learning the SELECT of the MF and chunked READ BINARY
-// are checked against the virtual card in tests/integration/card/FileIT.cpp;
-// these are the cases it does not play.
 #include "Card/CCiaCard.h"
 #include "Caught.h"
 
@@ -8,14 +5,18 @@
 #include "Cia/Fci/CFileControlParameters.h"
 
 #include "ScriptedTerminal.h"
+#include "TestSupport.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 using IAS::CCiaCard;
+using testsupport::failureOf;
+using testsupport::kDecoding;
 using ZAZ::ByteVector;
 
 class CCiaCardTest : public testing::Test {
@@ -27,14 +28,74 @@ protected:
     CCiaCard card;
 };
 
-TEST_F(CCiaCardTest, AbsolutePathsIgnoreTheAid) {
-    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
-    terminal.expect("00 A4 02 0C 02 2F00 00", "9000");
-    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
-    terminal.expect("00 A4 08 0C 04 5000 5031 00", "9000");
-    card.selectFile(ByteVector("A000"), ByteVector("3F002F00"));
-    EXPECT_TRUE(card.selectedAid().empty());
-    card.selectFile(ByteVector("A000"), ByteVector("3F0050005031"));
+// One card object through a series of selections: what each sends, how it
+// ends and whether the cache is valid after it.
+TEST_F(CCiaCardTest, SelectionCacheAndMasterFileLearning) {
+    const struct {
+        const char* aid;
+        const char* path;
+        bool fcp;
+        const char* failure; // "": none
+        const char* wire;    // command=answer, separated by blanks
+    } steps[] = {
+        // The MF refuses P1 00 and takes P1 01, which is kept.
+        {"", "5031", false, "",
+         "00A4000C023F0000=6A86 00A4010C023F0000=9000 00A4020C02503100=9000"},
+        {"", "5031", false, "", ""},
+        {"", "5032", true, "", "00A4020402503200=620B82010183025032800201F49000"},
+        {"", "5033", true, kDecoding, "00A4020402503300=019000"}, // sibling shortcut
+        {"", "50155031", false, "", "00A4010C023F0000=9000 00A4090C045015503100=9000"},
+        {"", "50155032", true, kDecoding, "00A4020402503200=019000"},
+        {"A000", "3F0050155032", true, kDecoding,
+         "00A4000C023F0000=9000 00A40804045015503200=019000"},
+        {"", "3F002F00", false, "", "00A4000C023F0000=9000 00A4020C022F0000=9000"},
+        {"A000", "5031", false, "", "00A4040C02A00000=9000 00A4020C02503100=9000"},
+        {"A000", "5099", false, "IsoException", "00A4020C02509900=6A82"},
+        // Not found by name: one more try after a warm reset.
+        {"A000", "5031", false, "IsoException", "00A4040C02A00000=6A82 00A4040C02A00000=6A82"},
+        {"A000", "5031", false, "",
+         "00A4040C02A00000=6A86 00A4040C02A00000=9000 00A4020C02503100=9000"},
+        {"", "", false, "", ""}, // a reset: the MF is current and described by the cache
+        {"", "2F00", false, "", "00A4020C022F0000=9000"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.aid) + "/" + step.path);
+        std::istringstream wire(step.wire);
+        for (std::string exchange; wire >> exchange;) {
+            const std::size_t eq = exchange.find('=');
+            terminal.expect(exchange.substr(0, eq).c_str(), exchange.substr(eq + 1).c_str());
+        }
+        IAS::CFileControlParameters fcp;
+        if (step.path[0] == 0) {
+            card.reset();
+            continue;
+        }
+        EXPECT_EQ(failureOf([&] {
+                      card.selectFile(ByteVector(step.aid), ByteVector(step.path),
+                                      step.fcp ? &fcp : nullptr);
+                  }),
+                  step.failure);
+        EXPECT_TRUE(terminal.done());
+        EXPECT_EQ(card.selectionValid(), step.failure[0] == 0);
+        if (step.fcp && step.failure[0] == 0) {
+            EXPECT_EQ(fcp.size(), 500u);
+        }
+    }
+    EXPECT_EQ(card.mfSelectP1(), 0x01);
+    EXPECT_EQ(terminal.resets, 3);
+}
+
+// 500 bytes at a maximum response of 231, one answer short: each READ asks
+// for what is left from where the data ended.
+TEST_F(CCiaCardTest, ReadsInChunksFromWhereTheDataEnded) {
+    card.setMaxResponseLength(231);
+    terminal.expect("00B00000E7", (std::string(462, 'A') + "9000").c_str());
+    terminal.expect("00B000E7E7", (std::string(200, '5') + "9000").c_str());
+    terminal.expect("00B0014BA9", (std::string(338, 'C') + "9000").c_str());
+    const ByteVector data = card.readBinary(0, 0, 500);
+    EXPECT_EQ(data.size(), 500);
+    EXPECT_EQ(data[231], 0x55);
+    EXPECT_EQ(data[499], 0xCC);
 }
 
 TEST_F(CCiaCardTest, MalformedPathsAreRefusedWithoutSending) {
@@ -56,18 +117,6 @@ TEST_F(CCiaCardTest, MasterFileByResetWhenNoSelectWorks) {
     terminal.expect("00 A4 02 0C 02 2F00 00", "9000");
     card.selectFile(ByteVector(), ByteVector("2F00"));
     EXPECT_EQ(terminal.resets, 2);
-}
-
-TEST_F(CCiaCardTest, ApplicationSelectRetriesOnceAfterReset) {
-    terminal.expect("00 A4 04 0C 02 A000 00", "6A82");
-    terminal.expect("00 A4 04 0C 02 A000 00", "9000");
-    terminal.expect("00 A4 02 0C 02 5031 00", "9000");
-    card.selectFile(ByteVector("A000"), ByteVector("5031"));
-    EXPECT_EQ(terminal.resets, 1);
-    card.invalidateSelection();
-    terminal.expect("00 A4 04 0C 02 A000 00", "6A82");
-    terminal.expect("00 A4 04 0C 02 A000 00", "6A82");
-    EXPECT_THROW(card.selectFile(ByteVector("A000"), ByteVector("5031")), ZAZ::IsoException);
 }
 
 TEST_F(CCiaCardTest, ReadInstructionForms) {
@@ -100,15 +149,6 @@ TEST_F(CCiaCardTest, ReadRefusesBadArgumentsAndEndlessReads) {
     terminal.expect("00 B1 00 00 04 54 02 FF FF 02", "019000");
     // One byte, then the offset runs out.
     EXPECT_EQ(MessageOf([&] { card.readBinary(0, 0xFFFF, 2); }), "An unknown error occurred.");
-}
-
-TEST_F(CCiaCardTest, DecodesTheFcpWhenAsked) {
-    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
-    terminal.expect("00 A4 02 04 02 5031 00", "620B 820101 83025031 800201F4 9000");
-    IAS::CFileControlParameters fcp;
-    card.selectFile(ByteVector(), ByteVector("5031"), &fcp);
-    EXPECT_EQ(fcp.fileIdentifier().toString(), "50 31 ");
-    EXPECT_EQ(fcp.size(), 500u);
 }
 
 TEST_F(CCiaCardTest, WholeFileReadUsesTheRecordCache) {

@@ -70,15 +70,27 @@ LONG SCardDisconnect(SCARDHANDLE, DWORD) {
 }
 
 LONG SCardBeginTransaction(SCARDHANDLE) {
-    return SCARD_S_SUCCESS;
+    ++g_fake.beginCalls;
+    return g_fake.begin;
 }
 
 LONG SCardEndTransaction(SCARDHANDLE, DWORD) {
-    return SCARD_S_SUCCESS;
+    ++g_fake.endCalls;
+    return g_fake.end;
 }
 
-LONG SCardStatus(SCARDHANDLE, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
-    return SCARD_E_NO_SERVICE;
+LONG SCardStatus(SCARDHANDLE, LPSTR name, LPDWORD nameLength, LPDWORD state, LPDWORD protocol,
+                 LPBYTE atr, LPDWORD atrLength) {
+    if (g_fake.status == SCARD_S_SUCCESS) {
+        *nameLength = static_cast<DWORD>(std::strlen("Fake Reader 0") + 1);
+        std::memcpy(name, "Fake Reader 0", *nameLength);
+        *state = g_fake.state;
+        *protocol = g_fake.protocol;
+        atr[0] = 0x3B;
+        atr[1] = 0x00;
+        *atrLength = 2;
+    }
+    return g_fake.status;
 }
 
 LONG SCardGetStatusChange(SCARDCONTEXT, DWORD, SCARD_READERSTATE*, DWORD) {

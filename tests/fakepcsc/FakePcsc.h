@@ -21,10 +21,16 @@ struct FakePcsc {
     LONG reconnect = SCARD_S_SUCCESS;
     LONG disconnect = SCARD_S_SUCCESS;
     LONG statusChange = SCARD_S_SUCCESS;
+    LONG status = SCARD_S_SUCCESS; // SCardStatus: "Fake Reader 0", this state, ATR 3B 00
+    DWORD state = SCARD_PRESENT | SCARD_POWERED | SCARD_NEGOTIABLE;
+    LONG begin = SCARD_S_SUCCESS;
+    LONG end = SCARD_S_SUCCESS;
 
     int establishCalls = 0;
     int releaseCalls = 0;
     int disconnectCalls = 0;
+    int beginCalls = 0;
+    int endCalls = 0;
     std::vector<std::vector<unsigned char>> sent;
 
     /// Back to a healthy daemon with nothing recorded.

@@ -1,5 +1,5 @@
-// The selection cache and chunked READ BINARY on the handle's card object,
-// checked against the bytes the virtual card received.
+// The selection cache and READ BINARY on the handle's card object against the
+// virtual card; the command sequences themselves are unit-tested on a script.
 #include "CardIT.h"
 
 #include "Caught.h"
@@ -57,16 +57,6 @@ std::string SelectAid() {
     return std::string("00A4040C0C") + kAid;
 }
 
-/// The content the profile gives a file, padded with its filler.
-std::string ProfileFile(const char* relative, int size, const char* filler) {
-    const std::string bytes = cardit::ReadFile(cardit::Env("IAS_TEST_SOURCE_DIR") + "/" + relative);
-    std::string hex = Hex(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    while (hex.size() < static_cast<std::size_t>(size) * 2) {
-        hex += filler;
-    }
-    return hex;
-}
-
 } // namespace
 
 TEST_F(SelectionIT, CacheSavesSelectsAndForgetsFailures) {
@@ -78,61 +68,17 @@ TEST_F(SelectionIT, CacheSavesSelectsAndForgetsFailures) {
                         {kAid, "5032", false, {"00A4020C025032"}, 0},
                         // An FCP is always fetched from the card.
                         {kAid, "5032", true, {"00A40204025032"}, 0},
-                        {kAid, "5099", false, {"00A4020C025099"}, 0x6A82},
-                        // The failure emptied the cache: the AID is selected again.
-                        {kAid, "5032", false, {SelectAid(), "00A4020C025032"}, 0},
                         {"", "3F0050154401", false, {"00A4000C023F00", "00A4080C0450154401"}, 0},
-                        {"", "3F0050154402", false, {"00A4020C024402"}, 0},
-                        {"", "3F0050154402", false, {}, 0},
-                        // Relative to the MF, from a DF below it: the MF is selected first.
-                        {"", "2F01", false, {"00A4000C023F00", "00A4020C022F01"}, 0},
                     });
 }
 
-TEST_F(SelectionIT, ResetMakesTheMasterFileCurrent) {
-    RunSteps(cia(), {{kAid, "5031", false, {SelectAid(), "00A4020C025031"}, 0}});
-    TraceMark mark;
-    card.reset();
-    const Wire lines = mark.NewLines();
-    EXPECT_EQ(lines, Wire{"! RESET"});
-    EXPECT_TRUE(cia().selectionValid());
-    EXPECT_TRUE(cia().selectedPath().empty());
-    RunSteps(cia(), {
-                        {"", "2F00", false, {"00A4020C022F00"}, 0},
-                        {kAid, "5031", false, {SelectAid(), "00A4020C025031"}, 0},
-                    });
-}
-
-// 500 bytes at a maximum response of 231: Le E7, E7, 26 at offsets 0, E7, 1CE.
-TEST_F(SelectionIT, ReadBinaryInChunksOfTheMaximumResponse) {
-    cia().selectFile(ZAZ::ByteVector(kAid), ZAZ::ByteVector("4402"));
-    TraceMark mark;
-    const ZAZ::ByteVector data = cia().readBinary(0, 0, 500);
-    EXPECT_EQ(mark.NewCommands(), (Wire{"00B00000E7", "00B000E7E7", "00B001CE26"}));
-    EXPECT_EQ(Hex(data), ProfileFile("cards/sample-iasecc/prkdf.der", 512, "FF").substr(0, 1000));
-}
-
-// The card refuses SELECT 3F00 with P1 00 (6A86); the card object switches
-// to P1 01 once and keeps it.
+// The card refuses SELECT 3F00 with P1 00 (6A86); the card object switches to P1 01.
 TEST_F(MfLearningIT, MasterFileSelectLearnsP1) {
     cia().invalidateSelection();
     RunSteps(
         cia(),
         {{"", "50155031", false, {"00A4000C023F00", "00A4010C023F00", "00A4090C0450155031"}, 0}});
     EXPECT_EQ(cia().mfSelectP1(), 0x01);
-    cia().invalidateSelection();
-    RunSteps(cia(), {{"", "50155032", false, {"00A4010C023F00", "00A4090C0450155032"}, 0}});
-}
-
-// The card answers at most 100 bytes: the read goes on from where the data
-// ended, asking for what is left (up to 231) each time.
-TEST_F(AwkwardReadIT, ShortAnswersAdvanceByWhatArrived) {
-    cia().selectFile(ZAZ::ByteVector(), ZAZ::ByteVector("7001"));
-    TraceMark mark;
-    const ZAZ::ByteVector data = cia().readBinary(0, 0, 500);
-    EXPECT_EQ(mark.NewCommands(),
-              (Wire{"00B00000E7", "00B00064E7", "00B000C8E7", "00B0012CC8", "00B0019064"}));
-    EXPECT_EQ(Hex(data), Hex(cardit::Pattern(500)));
 }
 
 // The odd instruction for file identifiers, short identifiers past offset
