@@ -8,6 +8,8 @@
 
 #include <winscard.h>
 
+#include <memory>
+
 namespace IAS {
 namespace {
 constexpr unsigned long kResetCard = 0x80100068;
@@ -32,45 +34,33 @@ bool transmitOnce(ZAZ::PCSCWrapper& wrapper, const ZAZ::ByteVector& command,
 }
 } // namespace
 
+// Not copyable: it may own the connection (see operator=).
 struct CZazTerminal::Record {
-    explicit Record(CZazTerminal* o) : owner(o) {}
-
-    CZazTerminal* owner;
+    std::unique_ptr<ZAZ::PCSCWrapper> owned;
     ZAZ::PCSCWrapper* wrapper = nullptr;
     std::string readerName;
     std::uint32_t state = 0;
     std::uint32_t protocol = 0;
     ZAZ::ByteVector atr;
-    bool ownsWrapper = false;
     std::uint32_t exchangeCount = 0;
 
     void dropWrapper() noexcept {
-        if (ownsWrapper) {
-            delete wrapper;
-        }
+        owned.reset();
         wrapper = nullptr;
-        ownsWrapper = false;
     }
 };
 
-CZazTerminal::CZazTerminal() : m_record(new Record(this)) {}
+CZazTerminal::CZazTerminal() : m_record(new Record) {}
 
-CZazTerminal::CZazTerminal(const std::string& readerName) : m_record(new Record(this)) {
-    std::unique_ptr<ZAZ::PCSCWrapper> wrapper(new ZAZ::PCSCWrapperMicrosoft());
-    wrapper->Connect(readerName, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1);
-    m_record->wrapper = wrapper.get();
-    m_record->ownsWrapper = true;
-    try {
-        refreshStatus();
-    } catch (...) {
-        m_record->wrapper = nullptr;
-        m_record->ownsWrapper = false;
-        throw; // the unique_ptr destroys the wrapper, which disconnects
-    }
-    wrapper.release();
+// A failure destroys the record and with it the wrapper, which disconnects.
+CZazTerminal::CZazTerminal(const std::string& readerName) : m_record(new Record) {
+    m_record->owned.reset(new ZAZ::PCSCWrapperMicrosoft());
+    m_record->owned->Connect(readerName, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1);
+    m_record->wrapper = m_record->owned.get();
+    refreshStatus();
 }
 
-CZazTerminal::CZazTerminal(ZAZ::PCSCWrapper* wrapper) : m_record(new Record(this)) {
+CZazTerminal::CZazTerminal(ZAZ::PCSCWrapper* wrapper) : m_record(new Record) {
     m_record->wrapper = wrapper;
     refreshStatus();
 }
@@ -83,10 +73,6 @@ CZazTerminal& CZazTerminal::operator=(const CZazTerminal& other) {
         refreshStatus();
     }
     return *this;
-}
-
-CZazTerminal::~CZazTerminal() {
-    m_record->dropWrapper();
 }
 
 ZAZ::PCSCWrapper& CZazTerminal::requireWrapper() const {

@@ -7,7 +7,12 @@
  * owns and copies as a view. The copy and delete operations are captured where
  * T is complete (in the library's own source), so a class may declare an
  * Owned<T> member of an incomplete T and keep its implicit copy, assignment
- * and destructor. Compiles as C++11. */
+ * and destructor. A pointee that cannot be copied (a connection) makes the
+ * holder non-copyable too: the holder deletes its copy operations. Compiles as
+ * C++11. */
+
+#include <exception>
+#include <type_traits>
 
 namespace ias {
 
@@ -16,7 +21,11 @@ public:
     /// Null; copies are null too. Usable where T is incomplete.
     Owned() : m_p(nullptr), m_copy(nullptr), m_drop(nullptr) {}
     /// Takes ownership of `p`; instantiate only where T is complete.
-    explicit Owned(T* p) : m_p(p), m_copy(&copyOf), m_drop(&dropOf) {}
+    explicit Owned(T* p)
+        : m_p(p), m_copy(copier(std::is_copy_constructible<T>())), m_drop(&dropOf) {}
+    /// Takes ownership of `p`; copies are made by `copy` (e.g. one that
+    /// converts the exceptions of the copy at the library's boundary).
+    Owned(T* p, T* (*copy)(const T&)) : m_p(p), m_copy(copy), m_drop(&dropOf) {}
 
     /// A non-owning view of `object`: it is not deleted, and copies are views too.
     static Owned view(T* object) {
@@ -28,6 +37,14 @@ public:
     Owned(const Owned& other)
         : m_p(other.m_copy && other.m_p ? other.m_copy(*other.m_p) : other.m_p),
           m_copy(other.m_copy), m_drop(other.m_drop) {}
+
+    /// Moving hands the pointee over; the source is left null.
+    Owned(Owned&& other) noexcept : m_p(nullptr), m_copy(nullptr), m_drop(nullptr) { swap(other); }
+    Owned& operator=(Owned&& other) noexcept {
+        Owned taken(static_cast<Owned&&>(other));
+        swap(taken);
+        return *this;
+    }
 
     Owned& operator=(const Owned& other) {
         if (this != &other) {
@@ -43,7 +60,7 @@ public:
         }
     }
 
-    void swap(Owned& other) {
+    void swap(Owned& other) noexcept {
         T* p = m_p;
         m_p = other.m_p;
         other.m_p = p;
@@ -68,6 +85,10 @@ public:
 
 private:
     static T* copyOf(const T& t) { return new T(t); }
+    // Reached only if a holder of a non-copyable pointee forgot to delete its copy.
+    static T* refuseCopy(const T&) { std::terminate(); }
+    static T* (*copier(std::true_type))(const T&) { return &copyOf; }
+    static T* (*copier(std::false_type))(const T&) { return &refuseCopy; }
     static void dropOf(T* p) { delete p; }
 
     T* m_p;

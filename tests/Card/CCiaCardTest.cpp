@@ -2,7 +2,7 @@
 // are checked against the virtual card in tests/integration/card/FileIT.cpp;
 // these are the cases it does not play.
 #include "Card/CCiaCard.h"
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include "Card/CCiaFileRecord.h"
 #include "Cia/Fci/CFileControlParameters.h"
@@ -40,7 +40,7 @@ TEST_F(CCiaCardTest, AbsolutePathsIgnoreTheAid) {
 TEST_F(CCiaCardTest, MalformedPathsAreRefusedWithoutSending) {
     for (const char* path : {"", "3F", "3F0050", "3F00"}) {
         SCOPED_TRACE(path);
-        EXPECT_EQ(MessageOf([&] { card.selectFile(ByteVector(), ByteVector(path)); }),
+        EXPECT_EQ(testsupport::failureOf([&] { card.selectFile(ByteVector(), ByteVector(path)); }),
                   "Illegal parameter in function call.");
     }
     EXPECT_EQ(terminal.sent, 0);
@@ -99,7 +99,8 @@ TEST_F(CCiaCardTest, ReadRefusesBadArgumentsAndEndlessReads) {
     EXPECT_THROW(card.readBinary(0, 0, 4), ZAZ::CardFrameworkException);
     terminal.expect("00 B1 00 00 04 54 02 FF FF 02", "019000");
     // One byte, then the offset runs out.
-    EXPECT_EQ(MessageOf([&] { card.readBinary(0, 0xFFFF, 2); }), "An unknown error occurred.");
+    EXPECT_EQ(testsupport::failureOf([&] { card.readBinary(0, 0xFFFF, 2); }),
+              "An unknown error occurred.");
 }
 
 TEST_F(CCiaCardTest, DecodesTheFcpWhenAsked) {

@@ -1,5 +1,5 @@
 #include "Card/CZazTerminal.h"
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include "MockWrapper.h"
 #include "Zaz/CardFrameworkException.h"
@@ -145,7 +145,8 @@ TEST(CZazTerminalTest, ShortAnswersAndMissingWrapperFailCleanly) {
             .WillRepeatedly(Invoke(answer(&sent, response)));
         ByteVector out;
         std::uint16_t sw = 0;
-        EXPECT_EQ(MessageOf([&] { terminal.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
+        EXPECT_EQ(testsupport::failureOf(
+                      [&] { terminal.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
                   "An unknown error occurred.");
     }
     CZazTerminal unbound;

@@ -1,6 +1,6 @@
 // Wrapper behaviour that needs no PC/SC call.
 #include "Zaz/PCSCWrapperMicrosoft.h"
-#include "Caught.h"
+#include "TestSupport.h"
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCResetException.h"
 
@@ -42,7 +42,7 @@ TEST(PCSCWrapperMicrosoftTest, BindGuardRefusesASecondConnectionAndKeepsTheFirst
     EXPECT_FALSE(wrapper.OwnsHandle());
 
     const auto expectGuard = [&](auto&& call) {
-        EXPECT_EQ(PcscCode(call, typeid(ZAZ::PCSCException)), 0xE0100001u);
+        EXPECT_EQ(testsupport::PcscCode(call, typeid(ZAZ::PCSCException)), 0xE0100001u);
         EXPECT_EQ(wrapper.GetCardHandle(), 0x1234);
         EXPECT_EQ(wrapper.GetContext(), 0x5678);
         EXPECT_EQ(wrapper.GetActiveProtocol(), static_cast<DWORD>(SCARD_PROTOCOL_T1));

@@ -2,7 +2,7 @@
 // checked against the bytes the virtual card received.
 #include "CardIT.h"
 
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include <string>
 #include <vector>
@@ -35,7 +35,7 @@ void RunSteps(IAS::CCiaCard& cia, const std::vector<SelectStep>& steps) {
         SCOPED_TRACE(std::string(s.aid) + "/" + s.path);
         TraceMark mark;
         ZAZ::ByteVector fcp;
-        EXPECT_EQ(IsoSw([&] {
+        EXPECT_EQ(testsupport::IsoSw([&] {
                       cia.selectFileRaw(ZAZ::ByteVector(s.aid), ZAZ::ByteVector(s.path),
                                         s.fcp ? &fcp : nullptr);
                   }),
@@ -156,7 +156,8 @@ TEST_F(AwkwardReadIT, OddInstructionCarriesTheOffsetObject) {
         SCOPED_TRACE(c.wire.front());
         TraceMark mark;
         ZAZ::ByteVector data;
-        EXPECT_EQ(IsoSw([&] { data = cia().readBinary(c.fileId, c.offset, c.count); }), c.failSw);
+        EXPECT_EQ(testsupport::IsoSw([&] { data = cia().readBinary(c.fileId, c.offset, c.count); }),
+                  c.failSw);
         EXPECT_EQ(mark.NewCommands(), c.wire);
         if (c.failSw == 0) {
             EXPECT_EQ(Hex(data), Hex(cardit::Pattern(c.count, c.offset)));
