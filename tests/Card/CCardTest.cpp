@@ -9,6 +9,8 @@
 
 #include <string>
 
+using namespace testsupport;
+
 using IAS::CCard;
 using IAS::CCardCommand;
 using IAS::CCardResponse;
@@ -85,8 +87,7 @@ TEST(CCardTest, ErrorWordsStopTheExchange) {
         if (row.responses[1] != nullptr) {
             terminal.expect("00 C0 00 00 04", row.responses[1]);
         }
-        EXPECT_EQ(testsupport::IsoSw([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0), 0); }),
-                  row.sw);
+        EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0), 0); }), row.sw);
         EXPECT_TRUE(terminal.done()); // nothing sent after the error
     }
 }
@@ -96,8 +97,7 @@ TEST(CCardTest, ErrorOnAChainedPieceStopsTheChain) {
     CCard card(&terminal);
     const std::string data = repeat("00", 300);
     terminal.expect(("10 DA 00 00 FF" + repeat("00", 255)).c_str(), "6700");
-    EXPECT_EQ(testsupport::IsoSw(
-                  [&] { card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(data))); }),
+    EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(data))); }),
               0x6700);
     EXPECT_TRUE(terminal.done());
 }
@@ -110,8 +110,7 @@ TEST(CCardTest, PinCommandsSendTheDataUnchanged) {
     terminal.expect("00 2C 02 81 04 39393939", "63C1");
     card.verify(0x81, ZAZ::ByteVector("31323334"));
     card.changeReferenceData(0x01, 0x82, ZAZ::ByteVector("313233343536"));
-    EXPECT_EQ(testsupport::IsoSw(
-                  [&] { card.resetRetryCounter(0x02, 0x81, ZAZ::ByteVector("39393939")); }),
+    EXPECT_EQ(IsoSw([&] { card.resetRetryCounter(0x02, 0x81, ZAZ::ByteVector("39393939")); }),
               0x63C1);
     EXPECT_TRUE(terminal.done());
 }

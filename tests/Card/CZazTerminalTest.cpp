@@ -10,6 +10,8 @@
 
 #include <string>
 
+using namespace testsupport;
+
 using IAS::CZazTerminal;
 using testing::_;
 using testing::Invoke;
@@ -145,8 +147,7 @@ TEST(CZazTerminalTest, ShortAnswersAndMissingWrapperFailCleanly) {
             .WillRepeatedly(Invoke(answer(&sent, response)));
         ByteVector out;
         std::uint16_t sw = 0;
-        EXPECT_EQ(testsupport::failureOf(
-                      [&] { terminal.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
+        EXPECT_EQ(failureOf([&] { terminal.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
                   "An unknown error occurred.");
     }
     CZazTerminal unbound;

@@ -8,6 +8,8 @@
 
 #include <typeinfo>
 
+using namespace testsupport;
+
 using ZAZ::PCSCWrapperMicrosoft;
 using ZAZ::ReaderStatus;
 
@@ -42,7 +44,7 @@ TEST(PCSCWrapperMicrosoftTest, BindGuardRefusesASecondConnectionAndKeepsTheFirst
     EXPECT_FALSE(wrapper.OwnsHandle());
 
     const auto expectGuard = [&](auto&& call) {
-        EXPECT_EQ(testsupport::PcscCode(call, typeid(ZAZ::PCSCException)), 0xE0100001u);
+        EXPECT_EQ(PcscCode(call, typeid(ZAZ::PCSCException)), 0xE0100001u);
         EXPECT_EQ(wrapper.GetCardHandle(), 0x1234);
         EXPECT_EQ(wrapper.GetContext(), 0x5678);
         EXPECT_EQ(wrapper.GetActiveProtocol(), static_cast<DWORD>(SCARD_PROTOCOL_T1));

@@ -20,6 +20,8 @@
 #include <sys/sem.h>
 #include <thread>
 
+using namespace testsupport;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -153,10 +155,9 @@ TEST(SemaphoreTest, RemovedSemaphoreFailsAndTheDestructorOnlyLogs) {
     }
     EXPECT_NE(root.Log().find("ERROR\t~SemaphoreLock:\tSemaphore unlocking error.\n"),
               std::string::npos);
-    EXPECT_EQ(testsupport::failureOf([&] { ZAZ::SemaphoreLock lock(&synchronize); }),
+    EXPECT_EQ(failureOf([&] { ZAZ::SemaphoreLock lock(&synchronize); }),
               "Semaphore locking error.");
-    EXPECT_EQ(testsupport::failureOf([] { ZAZ::SemaphoreLock lock(nullptr); }),
-              "Semaphore locking error.");
+    EXPECT_EQ(failureOf([] { ZAZ::SemaphoreLock lock(nullptr); }), "Semaphore locking error.");
     EXPECT_EQ(SYS_SemaphoreUnlock(semaphore.id), -1);
 }
 
@@ -211,7 +212,7 @@ TEST(SemaphoreTest, HolderThatKeepsRetakingMakesLockingFail) {
     ASSERT_TRUE(taken.Receive());
     const auto synchronize = semaphore.Open();
     const auto start = Clock::now();
-    EXPECT_EQ(testsupport::failureOf([&] { ZAZ::SemaphoreLock lock(synchronize.get()); }),
+    EXPECT_EQ(failureOf([&] { ZAZ::SemaphoreLock lock(synchronize.get()); }),
               "Semaphore locking error.");
     EXPECT_GE(SecondsSince(start), 3.9); // four one-second waits
     EXPECT_LT(SecondsSince(start), 5.5);

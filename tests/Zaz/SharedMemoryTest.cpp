@@ -12,6 +12,8 @@
 #include <sys/mman.h>
 #include <vector>
 
+using namespace testsupport;
+
 namespace {
 
 using ZAZ::SharedMemory;
@@ -57,8 +59,8 @@ TEST_F(SharedMemoryTest, CreatorGetsZeroedDataAfterRandomHeaderAndCountOne) {
 
 TEST_F(SharedMemoryTest, BufferAccessStaysInsideTheData) {
     SharedMemory memory;
-    EXPECT_EQ(testsupport::failureOf([&] { memory.GetBuffer(0); }), "Shared memory is not opened.");
-    EXPECT_EQ(testsupport::failureOf([&] { memory[0]; }), "Shared memory is not opened.");
+    EXPECT_EQ(failureOf([&] { memory.GetBuffer(0); }), "Shared memory is not opened.");
+    EXPECT_EQ(failureOf([&] { memory[0]; }), "Shared memory is not opened.");
     memory.Connect(name, 16);
     unsigned char* first = memory.GetBuffer(0);
     for (long index : {0L, 15L, 16L, -1L, 1L << 40}) {
@@ -144,7 +146,7 @@ TEST_F(SharedMemoryTest, BrokenSegmentsAreNotJoined) {
         close(fd);
         EXPECT_EQ(SYS_shm_get(name.c_str()), nullptr);
         SharedMemory memory;
-        EXPECT_EQ(testsupport::failureOf([&] { memory.Connect(name, 8); }),
+        EXPECT_EQ(failureOf([&] { memory.Connect(name, 8); }),
                   "Unable to get shared memory. SYS_shm_create()/SYS_shm_get() failed.");
         EXPECT_FALSE(memory.IsConnected());
         shm_unlink(objectName.c_str());

@@ -14,6 +14,8 @@
 
 #include <typeinfo>
 
+using namespace testsupport;
+
 using ZAZ::ByteVector;
 using ZAZ::PCSCWrapperMicrosoft;
 
@@ -61,8 +63,7 @@ TEST_F(FakePcscTest, RefusedContextOrReaderList) {
             EXPECT_EQ(wrapper.ListReaders(readers), 0u);
             EXPECT_EQ(readers.count(), 0);
         } else {
-            EXPECT_EQ(testsupport::PcscCode([&] { wrapper.ListReaders(readers); }, *row.thrown),
-                      row.code);
+            EXPECT_EQ(PcscCode([&] { wrapper.ListReaders(readers); }, *row.thrown), row.code);
         }
         void* context = reinterpret_cast<void*>(0x1);
         if (row.call == &FakePcsc::establish) {
@@ -101,10 +102,9 @@ TEST_F(FakePcscTest, WrapperReplacesAStaleContext) {
 TEST_F(FakePcscTest, FailedConnectLeavesTheWrapperEmpty) {
     PCSCWrapperMicrosoft wrapper;
     g_fake.connect = Code(0x8010000C); // no smart card
-    EXPECT_EQ(
-        testsupport::PcscCode([&] { wrapper.Connect("Fake Reader 0", SCARD_SHARE_SHARED, 3); },
-                              typeid(ZAZ::PCSCException)),
-        0x8010000Cu);
+    EXPECT_EQ(PcscCode([&] { wrapper.Connect("Fake Reader 0", SCARD_SHARE_SHARED, 3); },
+                       typeid(ZAZ::PCSCException)),
+              0x8010000Cu);
     EXPECT_EQ(wrapper.GetContext(), 0);
     EXPECT_EQ(wrapper.GetCardHandle(), 0);
     EXPECT_EQ(g_fake.releaseCalls, 1);
@@ -129,15 +129,15 @@ TEST_F(FakePcscTest, TransmitFailuresAndTheOverwriteThatFollowsAnyway) {
             code == 0x80100068 ? typeid(ZAZ::PCSCResetException) : typeid(ZAZ::PCSCException);
         g_fake.transmit = g_fake.reconnect = Code(code);
         g_fake.sent.clear();
-        EXPECT_EQ(testsupport::PcscCode(
-                      [&] { wrapper.Transmit(ByteVector("00 24 00 81 02 31 32"), response, 258); },
-                      expected),
-                  code);
+        EXPECT_EQ(
+            PcscCode([&] { wrapper.Transmit(ByteVector("00 24 00 81 02 31 32"), response, 258); },
+                     expected),
+            code);
         // The PIN command failed, yet its overwrite went out (T=1: one more byte).
         ASSERT_EQ(g_fake.sent.size(), 2u);
         EXPECT_EQ(ByteVector(g_fake.sent[1].data(), static_cast<int>(g_fake.sent[1].size())),
                   ByteVector("00 A4 02 00 02 00 00 00"));
-        EXPECT_EQ(testsupport::PcscCode([&] { wrapper.WarmReset(); }, expected), code);
+        EXPECT_EQ(PcscCode([&] { wrapper.WarmReset(); }, expected), code);
     }
 }
 
@@ -159,9 +159,9 @@ TEST_F(FakePcscTest, DetachOnlyLogsFailuresAndOwnStatusContextsAreReleased) {
     std::vector<ZAZ::ReaderStatus> states(1);
     states[0].readerName = "Fake Reader 0";
     g_fake.statusChange = Code(0x8010000A);
-    EXPECT_EQ(testsupport::PcscCode([&] { wrapper.GetReaderStatusChange(states, 10); },
-                                    typeid(ZAZ::PCSCException)),
-              0x8010000Au);
+    EXPECT_EQ(
+        PcscCode([&] { wrapper.GetReaderStatusChange(states, 10); }, typeid(ZAZ::PCSCException)),
+        0x8010000Au);
     EXPECT_EQ(g_fake.establishCalls, 2);
     EXPECT_EQ(g_fake.releaseCalls, 2); // its own context, released on the way out
 }

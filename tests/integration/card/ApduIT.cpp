@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace testsupport;
+
 using cardit::Hex;
 using cardit::TraceMark;
 
@@ -82,8 +84,8 @@ TEST_F(ApduIT, OversizedCommandsAreRefusedBeforeSending) {
 TEST_F(ApduIT, LongCommandIsChained) {
     const ZAZ::ByteVector data = cardit::Pattern(600);
     TraceMark mark;
-    const unsigned short sw = testsupport::IsoSw(
-        [&] { cia().transmit(IAS::CCardCommand(0x00, 0xCA, 0x01, 0x02, data), 0x10); });
+    const unsigned short sw =
+        IsoSw([&] { cia().transmit(IAS::CCardCommand(0x00, 0xCA, 0x01, 0x02, data), 0x10); });
     EXPECT_EQ(sw, 0x6D00); // the card ran the whole command: INS not supported
     const std::string last = "00CA01025A" + Hex(data.substr(510, 90));
     EXPECT_EQ(mark.NewCommands(),
@@ -144,7 +146,7 @@ TEST_F(AwkwardStatusIT, StatusWordsOtherThan9000And61xxAreRaised) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.wire.front());
         TraceMark mark;
-        EXPECT_EQ(testsupport::IsoSw([&] {
+        EXPECT_EQ(IsoSw([&] {
                       c.le == 0 ? cia().transmit(c.command)
                                 : cia().transmit(c.command, static_cast<std::uint8_t>(c.le));
                   }),

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace testsupport;
+
 using cardit::Hex;
 using cardit::TraceMark;
 using Wire = std::vector<std::string>;
@@ -35,7 +37,7 @@ void RunSteps(IAS::CCiaCard& cia, const std::vector<SelectStep>& steps) {
         SCOPED_TRACE(std::string(s.aid) + "/" + s.path);
         TraceMark mark;
         ZAZ::ByteVector fcp;
-        EXPECT_EQ(testsupport::IsoSw([&] {
+        EXPECT_EQ(IsoSw([&] {
                       cia.selectFileRaw(ZAZ::ByteVector(s.aid), ZAZ::ByteVector(s.path),
                                         s.fcp ? &fcp : nullptr);
                   }),
@@ -156,8 +158,7 @@ TEST_F(AwkwardReadIT, OddInstructionCarriesTheOffsetObject) {
         SCOPED_TRACE(c.wire.front());
         TraceMark mark;
         ZAZ::ByteVector data;
-        EXPECT_EQ(testsupport::IsoSw([&] { data = cia().readBinary(c.fileId, c.offset, c.count); }),
-                  c.failSw);
+        EXPECT_EQ(IsoSw([&] { data = cia().readBinary(c.fileId, c.offset, c.count); }), c.failSw);
         EXPECT_EQ(mark.NewCommands(), c.wire);
         if (c.failSw == 0) {
             EXPECT_EQ(Hex(data), Hex(cardit::Pattern(c.count, c.offset)));

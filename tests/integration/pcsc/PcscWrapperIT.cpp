@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <typeinfo>
 
+using namespace testsupport;
+
 using cardit::Reader;
 using ZAZ::ByteVector;
 using ZAZ::PCSCWrapperMicrosoft;
@@ -99,8 +101,7 @@ TEST_F(PcscWrapperIT, TransmitTracesAndMasksPinCommandsThenOverwritesThem) {
 }
 
 TEST_F(PcscWrapperIT, TransactionsResetsAndReconnect) {
-    EXPECT_NE(testsupport::PcscCode([&] { wrapper.EndTransaction(); }, typeid(ZAZ::PCSCException)),
-              0u);
+    EXPECT_NE(PcscCode([&] { wrapper.EndTransaction(); }, typeid(ZAZ::PCSCException)), 0u);
     LoggedConfigRoot root;
     EXPECT_EQ(wrapper.BeginTransaction(), 0u);
     Send(wrapper, kSelectMf);
@@ -128,8 +129,8 @@ TEST_F(PcscWrapperIT, CardResetByAnotherClientIsAResetException) {
     other.Connect(Reader(), SCARD_SHARE_SHARED, 3);
     other.WarmReset();
     ByteVector response;
-    EXPECT_EQ(testsupport::PcscCode([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
-                                    typeid(ZAZ::PCSCResetException)),
+    EXPECT_EQ(PcscCode([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
+                       typeid(ZAZ::PCSCResetException)),
               0x80100068u);
     wrapper.Reconnect();
     EXPECT_EQ(Send(wrapper, kSelectMf), "90 00 ");
@@ -162,9 +163,9 @@ TEST_F(PcscWrapperIT, StatusChangeReportsThePresentCardAndTimesOut) {
     in[0].state = out[0].state & ~static_cast<std::uint32_t>(SCARD_STATE_CHANGED);
     EXPECT_FALSE(wrapper.GetStatusChange(in, out, 300)); // nothing changes: time-out
     in[0].readerName = "No such reader";
-    EXPECT_EQ(testsupport::PcscCode([&] { wrapper.GetStatusChange(in, out, 100); },
-                                    typeid(ZAZ::SCardCommException)),
-              static_cast<unsigned long>(SCARD_E_UNKNOWN_READER));
+    EXPECT_EQ(
+        PcscCode([&] { wrapper.GetStatusChange(in, out, 100); }, typeid(ZAZ::SCardCommException)),
+        static_cast<unsigned long>(SCARD_E_UNKNOWN_READER));
 }
 
 TEST_F(PcscWrapperIT, LocatesAndNamesTheCardThroughAtrCnf) {
@@ -192,21 +193,20 @@ TEST_F(PcscWrapperIT, LocatesAndNamesTheCardThroughAtrCnf) {
         << root.Log();
 
     std::filesystem::remove(root / "atr.cnf");
-    EXPECT_EQ(
-        testsupport::PcscCode([&] { wrapper.LocateCards(status, ""); }, typeid(ZAZ::PCSCException)),
-        static_cast<unsigned long>(SCARD_F_INTERNAL_ERROR));
+    EXPECT_EQ(PcscCode([&] { wrapper.LocateCards(status, ""); }, typeid(ZAZ::PCSCException)),
+              static_cast<unsigned long>(SCARD_F_INTERNAL_ERROR));
 }
 
 // Runs last: takes the card out of the reader and puts it back.
 TEST_F(PcscWrapperIT, ZzRemovedCardAndEmptyReader) {
     ASSERT_EQ(cardit::VcardCtl("stop"), 0);
     ByteVector response;
-    EXPECT_EQ(testsupport::PcscCode([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
-                                    typeid(ZAZ::PCSCException)),
+    EXPECT_EQ(PcscCode([&] { wrapper.Transmit(ByteVector(kSelectMf), response, 258); },
+                       typeid(ZAZ::PCSCException)),
               static_cast<unsigned long>(SCARD_W_REMOVED_CARD));
     PCSCWrapperMicrosoft other;
-    EXPECT_EQ(testsupport::PcscCode([&] { other.Connect(Reader(), SCARD_SHARE_SHARED, 3); },
-                                    typeid(ZAZ::PCSCException)),
+    EXPECT_EQ(PcscCode([&] { other.Connect(Reader(), SCARD_SHARE_SHARED, 3); },
+                       typeid(ZAZ::PCSCException)),
               static_cast<unsigned long>(SCARD_E_NO_SMARTCARD));
     {
         TempConfigRoot noAtrCnf; // an empty reader must not need "atr.cnf"
