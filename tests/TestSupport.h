@@ -3,8 +3,13 @@
 
 #include "Zaz/ByteVector.h"
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/IsoException.h"
+#include "Zaz/SCardCommException.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
+#include <typeinfo>
 
 namespace testsupport {
 
@@ -22,6 +27,28 @@ template <class F> std::string failureOf(F&& f) {
         return e.message();
     }
     return "";
+}
+
+/// The status word of the IsoException `f` throws; 0 when it returns.
+template <class F> unsigned short IsoSw(F&& f) {
+    try {
+        f();
+    } catch (const ZAZ::IsoException& e) {
+        EXPECT_STREQ(e.message(), "IsoException");
+        return e.sw();
+    }
+    return 0;
+}
+
+/// The code of the PC/SC exception `f` throws, of exactly class `expected`.
+template <class F> unsigned long PcscCode(F&& f, const std::type_info& expected) {
+    try {
+        f();
+    } catch (const ZAZ::SCardCommException& e) {
+        EXPECT_EQ(typeid(e), expected) << e.message();
+        return e.getErrorCode();
+    }
+    return 0;
 }
 
 /// Hex text without the trailing blank: "3F 00".

@@ -2,11 +2,14 @@
 #define IAS_BOUNDARY_H
 
 #include <ias/CIASException.h>
+#include <ias/Owned.h>
 
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
 #include "Zaz/OsException.h"
 
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace ias {
@@ -37,6 +40,21 @@ void RebuildViews(std::vector<Out>& out, const std::vector<In>& in, Convert conv
     for (const In& item : in) {
         out.push_back(convert(item));
     }
+}
+
+/// The internal object of an exported class, built from `args` inside the
+/// boundary; its later copies (the exported class's implicit copy and
+/// assignment) pass the boundary too. Use: `m_impl(MakeOwned<IAS::X>(args...))`.
+/// A T that cannot be copied (a card handle's connection) is simply owned.
+template <class T, class... Args> Owned<T> MakeOwned(Args&&... args) {
+    return Guarded([&] {
+        if constexpr (std::is_copy_constructible<T>::value) {
+            return Owned<T>(new T(std::forward<Args>(args)...),
+                            [](const T& t) { return Guarded([&] { return new T(t); }); });
+        } else {
+            return Owned<T>(new T(std::forward<Args>(args)...));
+        }
+    });
 }
 
 } // namespace ias

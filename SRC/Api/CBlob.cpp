@@ -3,6 +3,7 @@
 #include "Api/Boundary.h"
 #include "Zaz/ByteVector.h"
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/Cast.h"
 #include "Zaz/Messages.h"
 
 #include <openssl/crypto.h>
@@ -71,11 +72,11 @@ public:
     unsigned int length = 0;
 };
 
-CBlob::CBlob() : m_impl(new Impl) {}
+CBlob::CBlob() : m_impl(MakeOwned<Impl>()) {}
 
-CBlob::CBlob(unsigned int n, const char& c) : m_impl(nullptr) {
+CBlob::CBlob(unsigned int n, const char& c) {
     checkCreateLength(n);
-    m_impl = new Impl;
+    m_impl = MakeOwned<Impl>();
     if (n > 0) {
         m_impl->bytes = new unsigned char[n];
         m_impl->length = n;
@@ -83,7 +84,7 @@ CBlob::CBlob(unsigned int n, const char& c) : m_impl(nullptr) {
     }
 }
 
-CBlob::CBlob(const unsigned char* p, unsigned int n) : m_impl(nullptr) {
+CBlob::CBlob(const unsigned char* p, unsigned int n) {
     Guarded([&] {
         if (p == nullptr) {
             throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
@@ -96,28 +97,17 @@ CBlob::CBlob(const unsigned char* p, unsigned int n) : m_impl(nullptr) {
         impl->length = static_cast<unsigned int>(count + 1);
         std::memcpy(impl->bytes, p, count);
         impl->bytes[count] = 0;
-        m_impl = impl;
+        m_impl.reset(impl);
     });
 }
 
-CBlob::CBlob(const std::string& s) : m_impl(nullptr) {
+CBlob::CBlob(const std::string& s) {
     checkCreateLength(s.size());
-    m_impl = new Impl(reinterpret_cast<const unsigned char*>(s.data()),
-                      static_cast<unsigned int>(s.size()));
+    m_impl = MakeOwned<Impl>(reinterpret_cast<const unsigned char*>(s.data()),
+                             static_cast<unsigned int>(s.size()));
 }
 
-CBlob::CBlob(const CBlob& other) : m_impl(new Impl(*other.m_impl)) {}
-
-CBlob& CBlob::operator=(const CBlob& other) {
-    if (this != &other) {
-        m_impl->assign(other.m_impl->bytes, other.m_impl->length);
-    }
-    return *this;
-}
-
-CBlob::~CBlob() {
-    delete m_impl;
-}
+CBlob::~CBlob() = default;
 
 unsigned int CBlob::size() const {
     return m_impl->length;
@@ -174,7 +164,7 @@ CBlob CBlob::substr(unsigned int offset, unsigned int count) const {
 
 CBlob::operator ZAZ::ByteVector() const {
     return Guarded([&] {
-        const auto n = static_cast<std::int32_t>(m_impl->length);
+        const auto n = ZAZ::Cast<std::int32_t>(m_impl->length);
         return ZAZ::ByteVector(
             m_impl->bytes, n,
             n > ZAZ::ByteVector::kDefaultCapacity ? n : ZAZ::ByteVector::kDefaultCapacity);

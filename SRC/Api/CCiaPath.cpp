@@ -6,16 +6,11 @@
 
 namespace ias {
 
-CCiaPath::CCiaPath() : m_impl(Guarded([] { return new IAS::CCiaPath; })) {}
+CCiaPath::CCiaPath() : m_impl(MakeOwned<IAS::CCiaPath>()) {}
 
-CCiaPath::CCiaPath(const CBlob& der)
-    : m_impl(Guarded([&] {
-          const ZAZ::ByteVector raw = der;
-          return new IAS::CCiaPath(raw);
-      })) {}
+CCiaPath::CCiaPath(const CBlob& der) : m_impl(MakeOwned<IAS::CCiaPath>(ZAZ::ByteVector(der))) {}
 
-CCiaPath::CCiaPath(const IAS::CCiaPath& path)
-    : m_impl(Guarded([&] { return new IAS::CCiaPath(path); })) {}
+CCiaPath::CCiaPath(const IAS::CCiaPath& path) : m_impl(MakeOwned<IAS::CCiaPath>(path)) {}
 
 CCiaPath& CCiaPath::operator=(const IAS::CCiaPath& path) {
     Guarded([&] { *m_impl = path; });

@@ -7,28 +7,15 @@
 namespace ias {
 
 CFileControlParameters::CFileControlParameters()
-    : m_impl(Guarded([] { return new IAS::CFileControlParameters; })) {}
+    : m_impl(MakeOwned<IAS::CFileControlParameters>()) {}
 
 CFileControlParameters::CFileControlParameters(const CBlob& fcp)
-    : m_impl(Guarded([&] {
-          const ZAZ::ByteVector raw = fcp;
-          return new IAS::CFileControlParameters(raw);
-      })) {}
-
-CFileControlParameters::CFileControlParameters(const CFileControlParameters& other)
-    : m_impl(Guarded([&] { return new IAS::CFileControlParameters(*other.m_impl); })) {}
+    : m_impl(MakeOwned<IAS::CFileControlParameters>(ZAZ::ByteVector(fcp))) {}
 
 CFileControlParameters::CFileControlParameters(const IAS::CFileControlParameters& fcp)
-    : m_impl(Guarded([&] { return new IAS::CFileControlParameters(fcp); })) {}
+    : m_impl(MakeOwned<IAS::CFileControlParameters>(fcp)) {}
 
-CFileControlParameters& CFileControlParameters::operator=(const CFileControlParameters& other) {
-    Guarded([&] { *m_impl = *other.m_impl; });
-    return *this;
-}
-
-CFileControlParameters::~CFileControlParameters() {
-    delete m_impl;
-}
+CFileControlParameters::~CFileControlParameters() = default;
 
 CBlob CFileControlParameters::fileIdentifier() const {
     return Guarded([&] { return BlobOf(m_impl->fileIdentifier()); });

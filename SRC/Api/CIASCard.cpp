@@ -18,17 +18,12 @@ void requireTerminal(const CIASCard::Impl& impl) {
 }
 } // namespace
 
-CIASCard::CIASCard() : m_impl(new Impl) {
+CIASCard::CIASCard() : m_impl(MakeOwned<Impl>()) {
     m_impl->card.setMaxResponseLength(kMaxResponseLength);
 }
 
-CIASCard::CIASCard(long hCard) : m_impl(new Impl) {
-    try {
-        attach(hCard);
-    } catch (...) {
-        delete m_impl; // no destructor runs for a constructor that throws
-        throw;
-    }
+CIASCard::CIASCard(long hCard) : m_impl(MakeOwned<Impl>()) {
+    attach(hCard);
 }
 
 void CIASCard::attach(long hCard) {
@@ -52,9 +47,7 @@ void bindConnection(CIASCard::Impl& impl, std::unique_ptr<ZAZ::PCSCWrapper> wrap
     impl.terminal = bound;
 }
 
-CIASCard::~CIASCard() {
-    delete m_impl;
-}
+CIASCard::~CIASCard() = default;
 
 long CIASCard::getPCSCHandle() {
     return m_impl->pcscHandle;

@@ -6,31 +6,25 @@
 
 namespace ias {
 
-CSecurityAttributeCompact::CSecurityAttributeCompact()
-    : m_impl(Guarded([] { return new IAS::CSecurityAttributeCompact; })) {}
-
-CSecurityAttributeCompact::CSecurityAttributeCompact(const CBlob& bytes) : m_impl(nullptr) {
+namespace {
+// An empty attribute is the caller's mistake, reported as a library error.
+const CBlob& nonEmpty(const CBlob& bytes) {
     if (bytes.size() == 0) {
         throw CIASException(CIASException::IAS_ERR_LIBRARY, 1, "illegal parameter", 0);
     }
-    m_impl = Guarded([&] {
-        const ZAZ::ByteVector raw = bytes;
-        return new IAS::CSecurityAttributeCompact(raw);
-    });
+    return bytes;
 }
+} // namespace
 
-CSecurityAttributeCompact::CSecurityAttributeCompact(const CSecurityAttributeCompact& other)
-    : m_impl(Guarded([&] { return new IAS::CSecurityAttributeCompact(*other.m_impl); })) {}
+CSecurityAttributeCompact::CSecurityAttributeCompact()
+    : m_impl(MakeOwned<IAS::CSecurityAttributeCompact>()) {}
+
+CSecurityAttributeCompact::CSecurityAttributeCompact(const CBlob& bytes)
+    : m_impl(MakeOwned<IAS::CSecurityAttributeCompact>(ZAZ::ByteVector(nonEmpty(bytes)))) {}
 
 CSecurityAttributeCompact::CSecurityAttributeCompact(
     const IAS::CSecurityAttributeCompact& attribute)
-    : m_impl(Guarded([&] { return new IAS::CSecurityAttributeCompact(attribute); })) {}
-
-CSecurityAttributeCompact&
-CSecurityAttributeCompact::operator=(const CSecurityAttributeCompact& other) {
-    Guarded([&] { *m_impl = *other.m_impl; });
-    return *this;
-}
+    : m_impl(MakeOwned<IAS::CSecurityAttributeCompact>(attribute)) {}
 
 CSecurityAttributeCompact& CSecurityAttributeCompact::operator=(const CBlob& bytes) {
     Guarded([&] {
@@ -40,9 +34,7 @@ CSecurityAttributeCompact& CSecurityAttributeCompact::operator=(const CBlob& byt
     return *this;
 }
 
-CSecurityAttributeCompact::~CSecurityAttributeCompact() {
-    delete m_impl;
-}
+CSecurityAttributeCompact::~CSecurityAttributeCompact() = default;
 
 bool CSecurityAttributeCompact::proprietary() const {
     return Guarded([&] { return m_impl->proprietary(); });

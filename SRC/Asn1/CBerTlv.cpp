@@ -2,6 +2,7 @@
 
 #include "Asn1/ByteReader.h"
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/Cast.h"
 #include "Zaz/Messages.h"
 
 #include <algorithm>
@@ -12,9 +13,7 @@ namespace IAS {
 namespace {
 constexpr std::int32_t kValueCapacity = ZAZ::ByteVector::kDefaultCapacity;
 
-[[noreturn]] void fail(const char* message) {
-    throw ZAZ::CardFrameworkException(message);
-}
+using ZAZ::fail;
 
 unsigned int readTag(ByteReader& in) {
     unsigned char b = 0;
@@ -90,35 +89,25 @@ const CBerTlv& CBerTlv::nullElement() {
 
 CBerTlv::CBerTlv() : m_rec(new Record) {}
 
-CBerTlv::CBerTlv(unsigned int tag, int length) : m_rec(nullptr) {
+CBerTlv::CBerTlv(unsigned int tag, int length) {
     if (length < 0) {
         fail(ZAZ::Msg::kIllegalParameter);
     }
-    m_rec = new Record;
+    m_rec.reset(new Record);
     m_rec->null = false;
     m_rec->tag = tag;
     m_rec->constructed = isConstructedTag(tag);
-    try {
-        m_rec->value.resize(length);
-    } catch (...) {
-        delete m_rec;
-        throw;
-    }
+    m_rec->value.resize(length);
 }
 
 CBerTlv::CBerTlv(unsigned int tag, const ZAZ::ByteVector& value) : m_rec(new Record) {
     m_rec->null = false;
     m_rec->tag = tag;
     m_rec->constructed = isConstructedTag(tag);
-    try {
-        m_rec->value.assign(value);
-    } catch (...) {
-        delete m_rec;
-        throw;
-    }
+    m_rec->value.assign(value);
 }
 
-CBerTlv::CBerTlv(const ZAZ::ByteVector& encoding) : m_rec(nullptr) {
+CBerTlv::CBerTlv(const ZAZ::ByteVector& encoding) {
     ByteReader in(encoding);
     const unsigned int tag = readTag(in);
     const std::int32_t length = readLength(in);
@@ -127,49 +116,17 @@ CBerTlv::CBerTlv(const ZAZ::ByteVector& encoding) : m_rec(nullptr) {
         fail(ZAZ::Msg::kDecodingError);
     }
     CBerTlv element(tag, ZAZ::ByteVector(value, length, std::max(length, kValueCapacity)));
-    std::swap(m_rec, element.m_rec);
-}
-
-CBerTlv::CBerTlv(const CBerTlv& other) : m_rec(new Record) {
-    try {
-        *m_rec = other.rec();
-    } catch (...) {
-        delete m_rec;
-        throw;
-    }
-}
-
-CBerTlv::CBerTlv(CBerTlv&& other) noexcept : m_rec(other.m_rec) {
-    other.m_rec = nullptr;
-}
-
-CBerTlv& CBerTlv::operator=(const CBerTlv& other) {
-    if (this != &other) {
-        CBerTlv copy(other);
-        std::swap(m_rec, copy.m_rec);
-    }
-    return *this;
-}
-
-CBerTlv& CBerTlv::operator=(CBerTlv&& other) noexcept {
-    if (this != &other) {
-        std::swap(m_rec, other.m_rec);
-    }
-    return *this;
-}
-
-CBerTlv::~CBerTlv() {
-    delete m_rec;
+    m_rec.swap(element.m_rec);
 }
 
 const CBerTlv::Record& CBerTlv::rec() const {
     // A moved-from element reads as the null element.
     static const Record empty;
-    return m_rec != nullptr ? *m_rec : empty;
+    return m_rec.get() != nullptr ? *m_rec : empty;
 }
 
 CBerTlv::Record& CBerTlv::live() {
-    if (m_rec == nullptr || m_rec->null) {
+    if (m_rec.get() == nullptr || m_rec->null) {
         fail(ZAZ::Msg::kUnknownError);
     }
     return *m_rec;
@@ -300,7 +257,7 @@ std::vector<CBerTlv> CBerTlv::scan(const ZAZ::ByteVectorBase& bytes, bool filter
         const std::size_t n = std::min(static_cast<std::size_t>(length), in.remaining());
         const unsigned char* value = in.take(n);
         if (!filter || found == tag) {
-            const auto size = static_cast<std::int32_t>(n);
+            const auto size = ZAZ::Cast<std::int32_t>(n);
             result.emplace_back(found,
                                 ZAZ::ByteVector(value, size, std::max(size, kValueCapacity)));
         }

@@ -3,6 +3,8 @@
 
 #include "Zaz/ByteVector.h"
 
+#include <ias/Owned.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -21,12 +23,7 @@ public:
     CBerTlv(unsigned int tag, const ZAZ::ByteVector& value);
     /// Parses one element from the front of `encoding`; trailing bytes are ignored.
     explicit CBerTlv(const ZAZ::ByteVector& encoding);
-    CBerTlv(const CBerTlv& other);
-    /// The source is left as a null element.
-    CBerTlv(CBerTlv&& other) noexcept;
-    CBerTlv& operator=(const CBerTlv& other);
-    CBerTlv& operator=(CBerTlv&& other) noexcept;
-    virtual ~CBerTlv();
+    // Copies copy the record; a moved-from element reads as the null element.
 
     bool isNull() const;
     bool isConstructed() const;
@@ -83,7 +80,7 @@ private:
     static std::vector<CBerTlv> scan(const ZAZ::ByteVectorBase& bytes, bool filter,
                                      unsigned int tag, bool skipPadding);
 
-    Record* m_rec;
+    ias::Owned<Record> m_rec;
 };
 
 } // namespace IAS

@@ -5,6 +5,7 @@
 #include "Asn1/ByteReader.h"
 #include "Asn1/DerMessages.h"
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/Cast.h"
 #include "Zaz/Messages.h"
 
 #include <algorithm>
@@ -17,12 +18,10 @@ namespace {
 constexpr std::int32_t kSmallCapacity = 16;
 constexpr std::size_t kMaxLength = 0x7FFFFFFF;
 
-[[noreturn]] void fail(const char* message) {
-    throw ZAZ::CardFrameworkException(message);
-}
+using ZAZ::fail;
 
 std::int32_t capacityFor(std::size_t n) {
-    return n > static_cast<std::size_t>(kSmallCapacity) ? static_cast<std::int32_t>(n)
+    return n > static_cast<std::size_t>(kSmallCapacity) ? ZAZ::Cast<std::int32_t>(n)
                                                         : kSmallCapacity;
 }
 
@@ -154,8 +153,8 @@ void CDerOctet::decodeFrom(IAS::ByteReader& in) {
         fail(Msg::kInconsistentLength);
     }
     const std::size_t total = in.position() - startPosition;
-    ZAZ::ByteVector encoding(start, static_cast<std::int32_t>(total), capacityFor(total));
-    ZAZ::ByteVector content(value, static_cast<std::int32_t>(length), capacityFor(length));
+    ZAZ::ByteVector encoding(start, ZAZ::Cast<std::int32_t>(total), capacityFor(total));
+    ZAZ::ByteVector content(value, ZAZ::Cast<std::int32_t>(length), capacityFor(length));
 
     deleteChildren();
     m_encoding = std::move(encoding);
@@ -305,7 +304,7 @@ void CDerOctet::appendEncoding(ZAZ::ByteVector& out) const {
             out.appendByte(static_cast<unsigned char>(i > 0 ? bits | 0x80 : bits));
         }
     }
-    IAS::CBerTlv::appendLength(out, static_cast<std::uint32_t>(contentSize()));
+    IAS::CBerTlv::appendLength(out, ZAZ::Cast<std::uint32_t>(contentSize()));
     appendContent(out);
 }
 

@@ -11,9 +11,7 @@
 namespace IASSCU {
 
 namespace {
-[[noreturn]] void fail(const char* message) {
-    throw ZAZ::CardFrameworkException(message);
-}
+using ZAZ::fail;
 
 bool readNumber(const std::string& token, long& value) {
     return std::sscanf(token.c_str(), "%ld", &value) == 1;

@@ -8,9 +8,7 @@
 namespace IASSCU {
 
 namespace {
-[[noreturn]] void fail(const char* message) {
-    throw ZAZ::CardFrameworkException(message);
-}
+using ZAZ::fail;
 
 bool matches(const CSequence::Member& m, const CDerOctet& child) {
     return m.tagClass < 0 || (child.tagClass() == static_cast<unsigned int>(m.tagClass) &&

@@ -2,6 +2,7 @@
 
 #include "Asn1/DerMessages.h"
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/Cast.h"
 #include "Zaz/Messages.h"
 
 #include <cctype>
@@ -12,9 +13,7 @@
 namespace IASSCU {
 
 namespace {
-[[noreturn]] void fail(const char* message) {
-    throw ZAZ::CardFrameworkException(message);
-}
+using ZAZ::fail;
 
 bool allDigits(const std::string& s, std::size_t from, std::size_t count) {
     for (std::size_t i = from; i < from + count; ++i) {
@@ -83,7 +82,7 @@ void CTime::fromString(const std::string& text) {
     }
     const std::string stored = (utc ? text.substr(2) : text) + "Z";
     setContent(ZAZ::ByteVectorBase(reinterpret_cast<const unsigned char*>(stored.data()),
-                                   static_cast<std::int32_t>(stored.size())));
+                                   ZAZ::Cast<std::int32_t>(stored.size())));
 }
 
 std::string CTime::currentTime(bool withMilliseconds) {

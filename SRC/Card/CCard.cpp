@@ -22,27 +22,16 @@ bool isMoreData(std::uint16_t sw) {
 } // namespace
 
 struct CCard::Record {
-    CCard* owner;
     CTerminal* terminal = nullptr;
     std::int32_t maxResponseLength = 256;
     std::uint8_t cla = 0x00;
 };
 
-CCard::CCard() : m_record(new Record{this}) {}
+CCard::CCard() : m_record(new Record) {}
 
 CCard::CCard(CTerminal* terminal) : CCard() {
     m_record->terminal = terminal;
 }
-
-CCard& CCard::operator=(const CCard& other) {
-    if (this != &other) {
-        m_record->terminal = other.m_record->terminal;
-        m_record->maxResponseLength = other.m_record->maxResponseLength;
-    }
-    return *this;
-}
-
-CCard::~CCard() = default;
 
 void CCard::reset() {
     if (m_record->terminal == nullptr) {

@@ -4,8 +4,9 @@
 #include "Card/CCardCommand.h"
 #include "Card/CCardResponse.h"
 
+#include <ias/Owned.h>
+
 #include <cstdint>
-#include <memory>
 
 namespace IAS {
 
@@ -13,15 +14,12 @@ class CTerminal;
 
 /// The command layer's card object: command chaining for long data fields,
 /// the GET RESPONSE loop on 61xx, and IsoException for every other status word
-/// but 9000. Does not own its terminal.
+/// but 9000. Does not own its terminal: copies share it.
 class CCard {
 public:
     CCard();
     explicit CCard(CTerminal* terminal);
-    /// Copies the terminal and the maximum response length; keeps this object's class byte.
-    CCard& operator=(const CCard& other);
-    CCard(const CCard&) = delete;
-    virtual ~CCard();
+    virtual ~CCard() = default;
 
     /// Warm reset through the terminal; "An unknown error occurred." without one.
     virtual void reset();
@@ -53,7 +51,7 @@ protected:
 
 private:
     struct Record;
-    std::unique_ptr<Record> m_record;
+    ias::Owned<Record> m_record;
 };
 
 } // namespace IAS

@@ -37,22 +37,12 @@ void illegal() {
 } // namespace
 
 struct CCiaCard::Selection {
-    explicit Selection(CCiaCard* o) : owner(o) {}
-
-    CCiaCard* owner;
     bool valid = false;
     ZAZ::ByteVector aid;
     ZAZ::ByteVector path;
     ZAZ::ByteVector parentPath;
     std::uint8_t mfSelectP1 = kMfUnknown;
 
-    void copyFrom(const Selection& other) {
-        valid = other.valid;
-        aid = other.aid;
-        path = other.path;
-        parentPath = other.parentPath;
-        mfSelectP1 = other.mfSelectP1;
-    }
     void invalidate() {
         valid = false;
         aid.clear();
@@ -61,19 +51,9 @@ struct CCiaCard::Selection {
     }
 };
 
-CCiaCard::CCiaCard() : m_selection(new Selection(this)) {}
+CCiaCard::CCiaCard() : m_selection(new Selection) {}
 
-CCiaCard::CCiaCard(CTerminal* terminal) : CCard(terminal), m_selection(new Selection(this)) {}
-
-CCiaCard& CCiaCard::operator=(const CCiaCard& other) {
-    if (this != &other) {
-        CCard::operator=(other);
-        m_selection->copyFrom(*other.m_selection);
-    }
-    return *this;
-}
-
-CCiaCard::~CCiaCard() = default;
+CCiaCard::CCiaCard(CTerminal* terminal) : CCard(terminal), m_selection(new Selection) {}
 
 void CCiaCard::reset() {
     CCard::reset();

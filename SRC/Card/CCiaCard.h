@@ -4,7 +4,6 @@
 #include "Card/CCard.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace IAS {
 
@@ -19,9 +18,7 @@ class CCiaCard : public CCard {
 public:
     CCiaCard();
     explicit CCiaCard(CTerminal* terminal);
-    /// Copies the card settings and the whole selection record.
-    CCiaCard& operator=(const CCiaCard& other);
-    ~CCiaCard() override;
+    // A copy has the card settings and the whole selection record.
 
     /// Warm reset; afterwards the master file is the current directory.
     void reset() override;
@@ -60,7 +57,7 @@ public:
 
 private:
     struct Selection;
-    std::unique_ptr<Selection> m_selection;
+    ias::Owned<Selection> m_selection;
 };
 
 } // namespace IAS

@@ -1,6 +1,7 @@
 #include "Card/CIasTerminal.h"
 
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/Messages.h"
 #include "Zaz/Synchronize.h"
 #include "Zaz/SysSemaphore.h"
 #include "Zaz/ThreadLock.h"
@@ -8,11 +9,6 @@
 #include "Zaz/TracePoint.h"
 
 namespace IAS {
-namespace {
-constexpr const char* kSemaphoreLocking = "Semaphore locking error.";
-constexpr const char* kSemaphoreUnlocking = "Semaphore unlocking error.";
-} // namespace
-
 struct CIasTerminal::LockRecord {
     explicit LockRecord(const std::string& readerName)
         : readerSemaphore("IASTERM_SEM_" + readerName) {}
@@ -25,8 +21,6 @@ struct CIasTerminal::LockRecord {
 
 CIasTerminal::CIasTerminal(const std::string& readerName)
     : CZazTerminal(readerName), m_lock(new LockRecord(readerName)) {}
-
-CIasTerminal::~CIasTerminal() = default;
 
 void CIasTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
                             const ZAZ::ByteVectorBase& data, std::uint32_t le,
@@ -44,7 +38,7 @@ void CIasTerminal::acquireLock(bool withoutTransaction) {
     try {
         const bool outermost = r.lockDepth == 0;
         if (outermost && ::SYS_SemaphoreLock(r.readerSemaphore.GetId()) != 0) {
-            throw ZAZ::CardFrameworkException(kSemaphoreLocking);
+            throw ZAZ::CardFrameworkException(ZAZ::Msg::kSemaphoreLocking);
         }
         if (!r.inTransaction && !withoutTransaction) {
             r.inTransaction = true;
@@ -84,7 +78,7 @@ void CIasTerminal::releaseLock() {
         }
     }
     if (::SYS_SemaphoreUnlock(r.readerSemaphore.GetId()) != 0) {
-        throw ZAZ::CardFrameworkException(kSemaphoreUnlocking);
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kSemaphoreUnlocking);
     }
 }
 

@@ -3,8 +3,6 @@
 
 #include "Card/CZazTerminal.h"
 
-#include <memory>
-
 namespace IAS {
 
 /// A terminal that serialises every process and thread using the same reader:
@@ -14,7 +12,8 @@ namespace IAS {
 class CIasTerminal : public CZazTerminal {
 public:
     explicit CIasTerminal(const std::string& readerName);
-    ~CIasTerminal() override;
+    /// The lock record (semaphore, mutex) belongs to this terminal alone.
+    CIasTerminal& operator=(const CIasTerminal&) = delete;
 
     /// Every exchange runs inside one reader lock with a transaction.
     void transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
@@ -45,7 +44,7 @@ public:
 
 private:
     struct LockRecord;
-    std::unique_ptr<LockRecord> m_lock;
+    ias::Owned<LockRecord> m_lock;
 };
 
 } // namespace IAS

@@ -7,6 +7,8 @@
 #include "Zaz/PcscCodes.h"
 #include "Zaz/ReaderStatus.h"
 
+#include <memory>
+
 namespace IAS {
 namespace {
 constexpr std::int32_t kMaxResponse = 258; // 256 data bytes and SW1 SW2
@@ -78,28 +80,23 @@ bool withOneRetry(Op op, Attempt attempt, Refresh refresh) {
 }
 } // namespace
 
+// Not copyable: it may own the connection (see operator=).
 struct CZazTerminal::Record {
-    explicit Record(CZazTerminal* o) : owner(o) {}
-
-    CZazTerminal* owner;
+    std::unique_ptr<ZAZ::PCSCWrapper> owned;
     ZAZ::PCSCWrapper* wrapper = nullptr;
     std::string readerName;
     std::uint32_t state = 0;
     std::uint32_t protocol = 0;
     ZAZ::ByteVector atr;
-    bool ownsWrapper = false;
     std::uint32_t exchangeCount = 0;
 
     void dropWrapper() noexcept {
-        if (ownsWrapper) {
-            delete wrapper;
-        }
+        owned.reset();
         wrapper = nullptr;
-        ownsWrapper = false;
     }
 };
 
-CZazTerminal::CZazTerminal() : m_record(new Record(this)) {}
+CZazTerminal::CZazTerminal() : m_record(new Record) {}
 
 std::unique_ptr<ZAZ::PCSCWrapper> CZazTerminal::connect(const std::string& readerName) {
     std::unique_ptr<ZAZ::PCSCWrapper> wrapper(new ZAZ::PCSCWrapperMicrosoft());
@@ -107,21 +104,14 @@ std::unique_ptr<ZAZ::PCSCWrapper> CZazTerminal::connect(const std::string& reade
     return wrapper;
 }
 
-CZazTerminal::CZazTerminal(const std::string& readerName) : m_record(new Record(this)) {
-    std::unique_ptr<ZAZ::PCSCWrapper> wrapper = connect(readerName);
-    m_record->wrapper = wrapper.get();
-    m_record->ownsWrapper = true;
-    try {
-        refreshStatus();
-    } catch (...) {
-        m_record->wrapper = nullptr;
-        m_record->ownsWrapper = false;
-        throw; // the unique_ptr destroys the wrapper, which disconnects
-    }
-    wrapper.release();
+// A failure destroys the record and with it the wrapper, which disconnects.
+CZazTerminal::CZazTerminal(const std::string& readerName) : m_record(new Record) {
+    m_record->owned = connect(readerName);
+    m_record->wrapper = m_record->owned.get();
+    refreshStatus();
 }
 
-CZazTerminal::CZazTerminal(ZAZ::PCSCWrapper* wrapper) : m_record(new Record(this)) {
+CZazTerminal::CZazTerminal(ZAZ::PCSCWrapper* wrapper) : m_record(new Record) {
     m_record->wrapper = wrapper;
     refreshStatus();
 }
@@ -134,10 +124,6 @@ CZazTerminal& CZazTerminal::operator=(const CZazTerminal& other) {
         refreshStatus();
     }
     return *this;
-}
-
-CZazTerminal::~CZazTerminal() {
-    m_record->dropWrapper();
 }
 
 ZAZ::PCSCWrapper& CZazTerminal::requireWrapper() const {

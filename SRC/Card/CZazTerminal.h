@@ -3,7 +3,7 @@
 
 #include "Card/CTerminal.h"
 
-#include <memory>
+#include <ias/Owned.h>
 
 namespace ZAZ {
 class PCSCWrapper;
@@ -36,7 +36,6 @@ public:
     /// owning it, takes its exchange count and refreshes the status.
     CZazTerminal& operator=(const CZazTerminal& other);
     CZazTerminal(const CZazTerminal&) = delete;
-    ~CZazTerminal() override;
 
     ZAZ::ByteVector atr() override;
     std::string readerName() override;
@@ -66,7 +65,7 @@ private:
     ZAZ::PCSCWrapper& requireWrapper() const;
 
     struct Record;
-    std::unique_ptr<Record> m_record;
+    ias::Owned<Record> m_record;
 };
 
 } // namespace IAS

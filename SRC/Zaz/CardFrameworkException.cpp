@@ -8,6 +8,10 @@
 
 namespace ZAZ {
 
+void fail(const char* message) {
+    throw CardFrameworkException(message);
+}
+
 CardFrameworkException::CardFrameworkException() {
     m_message[0] = '\0';
 }

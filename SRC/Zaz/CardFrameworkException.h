@@ -26,6 +26,9 @@ private:
     char m_message[kMessageSize];
 };
 
+/// Throws CardFrameworkException(message): the one failure helper of the library.
+[[noreturn]] void fail(const char* message);
+
 /// The error code carried by a message text, as CardFrameworkException::errorCode.
 unsigned long ParseErrorCode(const char* message);
 

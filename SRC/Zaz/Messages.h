@@ -12,6 +12,8 @@ constexpr const char* kOutOfMemory = "Not enough memory in ByteVector Allocation
 constexpr const char* kDecodingError = "Error encountered while decoding format.";
 constexpr const char* kFormatNotSupported = "The data format is not supported.";
 constexpr const char* kFileTypeNotConsistent = "File type not consistent with usage.";
+constexpr const char* kSemaphoreLocking = "Semaphore locking error.";
+constexpr const char* kSemaphoreUnlocking = "Semaphore unlocking error.";
 } // namespace Msg
 } // namespace ZAZ
 

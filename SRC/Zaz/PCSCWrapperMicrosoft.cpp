@@ -1,6 +1,7 @@
 #include "Zaz/PCSCWrapperMicrosoft.h"
 
 #include "Zaz/AtrRecognition.h"
+#include "Zaz/Cast.h"
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCResetException.h"
 #include "Zaz/PCSCWrapperMicrosoftRegulator.h"
@@ -101,7 +102,7 @@ ByteVector AtrOf(const SCARD_READERSTATE& record) {
 }
 
 std::int32_t ToLength(DWORD length) {
-    return static_cast<std::int32_t>(length);
+    return Cast<std::int32_t>(length);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #define IAS_CBLOB_H
 
 #include <ias/Export.h>
+#include <ias/Owned.h>
 
 #include <string>
 
@@ -30,8 +31,6 @@ public:
     CBlob(const unsigned char* p, unsigned int n);
     /// The bytes of s as they stand (no hex decoding).
     CBlob(const std::string& s);
-    CBlob(const CBlob& other);
-    CBlob& operator=(const CBlob& other);
     virtual ~CBlob();
 
     unsigned int size() const;
@@ -55,7 +54,7 @@ public:
 private:
     friend IAS_API CBlob _HB(const char* hex);
 
-    Impl* m_impl;
+    Owned<Impl> m_impl;
 };
 
 /// Parses hexadecimal text ("3F00", "3f 00"): blanks are skipped; at any other

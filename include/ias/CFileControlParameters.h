@@ -4,6 +4,7 @@
 #include <ias/CBlob.h>
 #include <ias/CSecurityAttributeCompact.h>
 #include <ias/Export.h>
+#include <ias/Owned.h>
 
 namespace IAS {
 class CFileControlParameters;
@@ -28,10 +29,8 @@ public:
 
     CFileControlParameters();
     CFileControlParameters(const CBlob& fcp);
-    CFileControlParameters(const CFileControlParameters& other);
     /// A copy of parameters held by the library.
     explicit CFileControlParameters(const IAS::CFileControlParameters& fcp);
-    CFileControlParameters& operator=(const CFileControlParameters& other);
     virtual ~CFileControlParameters();
 
     CBlob fileIdentifier() const;
@@ -52,7 +51,7 @@ public:
     operator CBlob() const;
 
 private:
-    IAS::CFileControlParameters* m_impl;
+    Owned<IAS::CFileControlParameters> m_impl;
 };
 
 } // namespace ias

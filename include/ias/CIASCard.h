@@ -3,6 +3,7 @@
 
 #include <ias/CBlob.h>
 #include <ias/Export.h>
+#include <ias/Owned.h>
 
 namespace ias {
 
@@ -58,7 +59,7 @@ private:
     void attach(long hCard);
 
     friend class CIASCardAccess;
-    Impl* m_impl;
+    Owned<Impl> m_impl;
 };
 
 } // namespace ias

@@ -3,6 +3,7 @@
 
 #include <ias/CBlob.h>
 #include <ias/Export.h>
+#include <ias/Owned.h>
 
 #include <utility>
 
@@ -20,10 +21,8 @@ public:
     CSecurityAttributeCompact();
     /// An empty `bytes` throws CIASException (class 0, error 1, "illegal parameter").
     CSecurityAttributeCompact(const CBlob& bytes);
-    CSecurityAttributeCompact(const CSecurityAttributeCompact& other);
     /// A copy of an attribute held by the library.
     explicit CSecurityAttributeCompact(const IAS::CSecurityAttributeCompact& attribute);
-    CSecurityAttributeCompact& operator=(const CSecurityAttributeCompact& other);
     /// Decodes the attribute at the front of `bytes`; on failure nothing changes.
     CSecurityAttributeCompact& operator=(const CBlob& bytes);
     virtual ~CSecurityAttributeCompact();
@@ -37,7 +36,7 @@ public:
     operator CBlob() const;
 
 private:
-    IAS::CSecurityAttributeCompact* m_impl;
+    Owned<IAS::CSecurityAttributeCompact> m_impl;
 };
 
 } // namespace ias

@@ -1,5 +1,5 @@
 #include "Card/CCard.h"
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include "ScriptedTerminal.h"
 #include "Zaz/CardFrameworkException.h"
@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+
+using namespace testsupport;
 
 using IAS::CCard;
 using IAS::CCardCommand;
@@ -115,15 +117,15 @@ TEST(CCardTest, PinCommandsSendTheDataUnchanged) {
 
 TEST(CCardTest, ConfigurationAndMissingTerminal) {
     CCard card;
-    EXPECT_EQ(MessageOf([&] { card.setMaxResponseLength(0); }),
+    EXPECT_EQ(failureOf([&] { card.setMaxResponseLength(0); }),
               "Illegal parameter in function call.");
-    EXPECT_EQ(MessageOf([&] { card.setMaxResponseLength(257); }),
+    EXPECT_EQ(failureOf([&] { card.setMaxResponseLength(257); }),
               "Illegal parameter in function call.");
     card.setMaxResponseLength(1);
     card.setMaxResponseLength(256);
     EXPECT_EQ(card.maxResponseLength(), 256);
-    EXPECT_EQ(MessageOf([&] { card.reset(); }), "An unknown error occurred.");
-    EXPECT_EQ(MessageOf([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0)); }),
+    EXPECT_EQ(failureOf([&] { card.reset(); }), "An unknown error occurred.");
+    EXPECT_EQ(failureOf([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0)); }),
               "An unknown error occurred.");
 
     ScriptedTerminal terminal;

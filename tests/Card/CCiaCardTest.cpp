@@ -1,5 +1,5 @@
 #include "Card/CCiaCard.h"
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include "Card/CCiaFileRecord.h"
 #include "Cia/Fci/CFileControlParameters.h"
@@ -13,6 +13,8 @@
 
 #include <sstream>
 #include <string>
+
+using namespace testsupport;
 
 using IAS::CCiaCard;
 using testsupport::failureOf;
@@ -101,7 +103,7 @@ TEST_F(CCiaCardTest, ReadsInChunksFromWhereTheDataEnded) {
 TEST_F(CCiaCardTest, MalformedPathsAreRefusedWithoutSending) {
     for (const char* path : {"", "3F", "3F0050", "3F00"}) {
         SCOPED_TRACE(path);
-        EXPECT_EQ(MessageOf([&] { card.selectFile(ByteVector(), ByteVector(path)); }),
+        EXPECT_EQ(failureOf([&] { card.selectFile(ByteVector(), ByteVector(path)); }),
                   "Illegal parameter in function call.");
     }
     EXPECT_EQ(terminal.sent, 0);
@@ -148,7 +150,7 @@ TEST_F(CCiaCardTest, ReadRefusesBadArgumentsAndEndlessReads) {
     EXPECT_THROW(card.readBinary(0, 0, 4), ZAZ::CardFrameworkException);
     terminal.expect("00 B1 00 00 04 54 02 FF FF 02", "019000");
     // One byte, then the offset runs out.
-    EXPECT_EQ(MessageOf([&] { card.readBinary(0, 0xFFFF, 2); }), "An unknown error occurred.");
+    EXPECT_EQ(failureOf([&] { card.readBinary(0, 0xFFFF, 2); }), "An unknown error occurred.");
 }
 
 TEST_F(CCiaCardTest, WholeFileReadUsesTheRecordCache) {

@@ -1,12 +1,14 @@
 // Wrapper behaviour that needs no PC/SC call.
 #include "Zaz/PCSCWrapperMicrosoft.h"
-#include "Caught.h"
+#include "TestSupport.h"
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCResetException.h"
 
 #include <gtest/gtest.h>
 
 #include <typeinfo>
+
+using namespace testsupport;
 
 using ZAZ::PCSCWrapperMicrosoft;
 using ZAZ::ReaderStatus;

@@ -1,10 +1,12 @@
 #include "Zaz/PackedStringList.h"
-#include "Caught.h"
+#include "TestSupport.h"
 #include "Zaz/CardFrameworkException.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+using namespace testsupport;
 
 using ZAZ::ByteVector;
 using ZAZ::PackedStringList;
@@ -44,12 +46,12 @@ TEST(PackedStringListTest, RefusesBadIndexesAndTruncatedEntries) {
     PackedStringList list;
     list.append("A");
     for (int bad : {-1, 1, 2}) {
-        EXPECT_EQ(MessageOf([&] { list.get(bad); }), "Index out of bound.") << bad;
+        EXPECT_EQ(failureOf([&] { list.get(bad); }), "Index out of bound.") << bad;
     }
     // The second entry announces 5 bytes but only 2 follow.
     const PackedStringList truncated(ByteVector("01 41 05 42 43"));
     ASSERT_EQ(truncated.count(), 2);
     EXPECT_EQ(truncated.get(0), "A");
-    EXPECT_EQ(MessageOf([&] { truncated.get(1); }), "Invalid string.");
+    EXPECT_EQ(failureOf([&] { truncated.get(1); }), "Invalid string.");
     EXPECT_THROW(truncated.toMultiString(), ZAZ::CardFrameworkException);
 }

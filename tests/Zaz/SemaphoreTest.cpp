@@ -1,4 +1,4 @@
-#include "Caught.h"
+#include "TestSupport.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/SemaphoreLock.h"
 #include "Zaz/Synchronize.h"
@@ -19,6 +19,8 @@
 #include <sys/file.h>
 #include <sys/sem.h>
 #include <thread>
+
+using namespace testsupport;
 
 namespace {
 
@@ -153,9 +155,9 @@ TEST(SemaphoreTest, RemovedSemaphoreFailsAndTheDestructorOnlyLogs) {
     }
     EXPECT_NE(root.Log().find("ERROR\t~SemaphoreLock:\tSemaphore unlocking error.\n"),
               std::string::npos);
-    EXPECT_EQ(MessageOf([&] { ZAZ::SemaphoreLock lock(&synchronize); }),
+    EXPECT_EQ(failureOf([&] { ZAZ::SemaphoreLock lock(&synchronize); }),
               "Semaphore locking error.");
-    EXPECT_EQ(MessageOf([] { ZAZ::SemaphoreLock lock(nullptr); }), "Semaphore locking error.");
+    EXPECT_EQ(failureOf([] { ZAZ::SemaphoreLock lock(nullptr); }), "Semaphore locking error.");
     EXPECT_EQ(SYS_SemaphoreUnlock(semaphore.id), -1);
 }
 
@@ -219,7 +221,7 @@ TEST(SemaphoreTest, HolderThatKeepsRetakingMakesLockingFail) {
     ASSERT_TRUE(taken.Receive());
     const auto synchronize = semaphore.Open();
     const auto start = Clock::now();
-    EXPECT_EQ(MessageOf([&] { ZAZ::SemaphoreLock lock(synchronize.get()); }),
+    EXPECT_EQ(failureOf([&] { ZAZ::SemaphoreLock lock(synchronize.get()); }),
               "Semaphore locking error.");
     EXPECT_GE(SecondsSince(start), 3.9); // four one-second waits
     EXPECT_LT(SecondsSince(start), 5.5);

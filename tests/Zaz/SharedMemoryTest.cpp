@@ -1,5 +1,5 @@
 #include "Zaz/SharedMemory.h"
-#include "Caught.h"
+#include "TestSupport.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/SysSharedMemory.h"
 
@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <vector>
+
+using namespace testsupport;
 
 namespace {
 
@@ -57,8 +59,8 @@ TEST_F(SharedMemoryTest, CreatorGetsZeroedDataAfterRandomHeaderAndCountOne) {
 
 TEST_F(SharedMemoryTest, BufferAccessStaysInsideTheData) {
     SharedMemory memory;
-    EXPECT_EQ(MessageOf([&] { memory.GetBuffer(0); }), "Shared memory is not opened.");
-    EXPECT_EQ(MessageOf([&] { memory[0]; }), "Shared memory is not opened.");
+    EXPECT_EQ(failureOf([&] { memory.GetBuffer(0); }), "Shared memory is not opened.");
+    EXPECT_EQ(failureOf([&] { memory[0]; }), "Shared memory is not opened.");
     memory.Connect(name, 16);
     unsigned char* first = memory.GetBuffer(0);
     for (long index : {0L, 15L, 16L, -1L, 1L << 40}) {
@@ -144,8 +146,8 @@ TEST_F(SharedMemoryTest, LeftoverSegmentIsJoinedUnlessTooShort) {
         close(fd);
         const bool joinable = length > 10;
         SharedMemory memory;
-        EXPECT_EQ(MessageOf([&] { memory.Connect(name, 8); }),
-                  joinable ? "(no exception)"
+        EXPECT_EQ(failureOf([&] { memory.Connect(name, 8); }),
+                  joinable ? ""
                            : "Unable to get shared memory. SYS_shm_create()/SYS_shm_get() failed.");
         EXPECT_EQ(memory.IsConnected() ? memory.GetUseCount() : 0u, joinable ? 1u : 0u);
         memory.Disconnect();

@@ -1,7 +1,7 @@
 // The reader lock of CIasTerminal over the fake client library.
 #include "FakePcsc.h"
 
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include "Card/CIasTerminal.h"
 #include "Zaz/PCSCException.h"
@@ -11,6 +11,8 @@
 #include <atomic>
 #include <thread>
 #include <unistd.h>
+
+using namespace testsupport;
 
 namespace {
 // A reader of this process alone, so that no other test run shares its semaphore.

@@ -2,7 +2,7 @@
 // the failures a running daemon does not produce on demand.
 #include "FakePcsc.h"
 
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCResetException.h"
@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <typeinfo>
+
+using namespace testsupport;
 
 using ZAZ::ByteVector;
 using ZAZ::PCSCWrapperMicrosoft;

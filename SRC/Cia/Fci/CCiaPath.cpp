@@ -14,9 +14,7 @@ namespace IAS {
 namespace {
 using IASSCU::CDerOctet;
 
-[[noreturn]] void fail(const char* message) {
-    throw ZAZ::CardFrameworkException(message);
-}
+using ZAZ::fail;
 
 bool startsWithMf(const ZAZ::ByteVector& path) {
     return path.size() >= 2 && path[0] == 0x3F && path[1] == 0x00;

@@ -27,9 +27,7 @@ int slotOf(unsigned int tag) {
     return -1;
 }
 
-[[noreturn]] void fail(const char* message) {
-    throw ZAZ::CardFrameworkException(message);
-}
+using ZAZ::fail;
 
 // A concatenation of compact attributes, each as long as its access mode byte says.
 std::vector<CSecurityAttributeCompact> decodeAttributes(const CBerTlv& element) {
@@ -77,22 +75,6 @@ CFileControlParameters::CFileControlParameters() : m_rec(new Record) {}
 CFileControlParameters::CFileControlParameters(const ZAZ::ByteVector& fcp)
     : CFileControlParameters() {
     decode(fcp);
-}
-
-CFileControlParameters::CFileControlParameters(const CFileControlParameters& other)
-    : m_rec(new Record(*other.m_rec)) {}
-
-CFileControlParameters& CFileControlParameters::operator=(const CFileControlParameters& other) {
-    if (this != &other) {
-        auto* fresh = new Record(*other.m_rec);
-        delete m_rec;
-        m_rec = fresh;
-    }
-    return *this;
-}
-
-CFileControlParameters::~CFileControlParameters() {
-    delete m_rec;
 }
 
 void CFileControlParameters::decode(const ZAZ::ByteVector& fcp) {

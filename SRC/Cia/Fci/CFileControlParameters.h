@@ -4,6 +4,8 @@
 #include "Cia/Fci/CSecurityAttributeCompact.h"
 #include "Zaz/ByteVector.h"
 
+#include <ias/Owned.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -18,9 +20,6 @@ public:
 
     CFileControlParameters();
     explicit CFileControlParameters(const ZAZ::ByteVector& fcp);
-    CFileControlParameters(const CFileControlParameters& other);
-    CFileControlParameters& operator=(const CFileControlParameters& other);
-    virtual ~CFileControlParameters();
 
     /// Replaces the fields with those of `fcp`; on failure they stay as they were.
     void decode(const ZAZ::ByteVector& fcp);
@@ -44,7 +43,7 @@ public:
 
 private:
     struct Record;
-    Record* m_rec;
+    ias::Owned<Record> m_rec;
 };
 
 } // namespace IAS

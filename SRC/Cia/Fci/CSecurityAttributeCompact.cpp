@@ -22,25 +22,7 @@ CSecurityAttributeCompact::CSecurityAttributeCompact() : m_rec(new Record) {}
 
 CSecurityAttributeCompact::CSecurityAttributeCompact(const ZAZ::ByteVectorBase& bytes)
     : CSecurityAttributeCompact() {
-    // Delegated: the destructor releases the record if decoding throws.
     decode(bytes);
-}
-
-CSecurityAttributeCompact::CSecurityAttributeCompact(const CSecurityAttributeCompact& other)
-    : m_rec(new Record(*other.m_rec)) {}
-
-CSecurityAttributeCompact&
-CSecurityAttributeCompact::operator=(const CSecurityAttributeCompact& other) {
-    if (this != &other) {
-        auto* fresh = new Record(*other.m_rec);
-        delete m_rec;
-        m_rec = fresh;
-    }
-    return *this;
-}
-
-CSecurityAttributeCompact::~CSecurityAttributeCompact() {
-    delete m_rec;
 }
 
 void CSecurityAttributeCompact::decode(const ZAZ::ByteVectorBase& bytes) {

@@ -3,6 +3,8 @@
 
 #include "Zaz/ByteVector.h"
 
+#include <ias/Owned.h>
+
 #include <cstdint>
 #include <utility>
 
@@ -15,9 +17,6 @@ public:
     CSecurityAttributeCompact();
     /// Decodes one attribute from the front of `bytes`; later bytes are not read.
     explicit CSecurityAttributeCompact(const ZAZ::ByteVectorBase& bytes);
-    CSecurityAttributeCompact(const CSecurityAttributeCompact& other);
-    CSecurityAttributeCompact& operator=(const CSecurityAttributeCompact& other);
-    virtual ~CSecurityAttributeCompact();
 
     /// Replaces the contents with the attribute at the front of `bytes`.
     void decode(const ZAZ::ByteVectorBase& bytes);
@@ -33,7 +32,7 @@ public:
 
 private:
     struct Record;
-    Record* m_rec;
+    ias::Owned<Record> m_rec;
 };
 
 } // namespace IAS

@@ -2,10 +2,12 @@
 // against the bytes the virtual card received.
 #include "CardIT.h"
 
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include <string>
 #include <vector>
+
+using namespace testsupport;
 
 using cardit::Hex;
 using cardit::TraceMark;

@@ -2,10 +2,12 @@
 // virtual card; the command sequences themselves are unit-tested on a script.
 #include "CardIT.h"
 
-#include "Caught.h"
+#include "TestSupport.h"
 
 #include <string>
 #include <vector>
+
+using namespace testsupport;
 
 using cardit::Hex;
 using cardit::TraceMark;

@@ -1,6 +1,6 @@
 // The PC/SC wrapper against pcscd, vpcd and ias-vcard (see VcardEnv.h). The
 // removal test runs last and puts the card back.
-#include "Caught.h"
+#include "TestSupport.h"
 #include "Zaz/TempConfigRoot.h"
 #include "integration/VcardEnv.h"
 
@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <typeinfo>
+
+using namespace testsupport;
 
 using cardit::Reader;
 using ZAZ::ByteVector;

@@ -1,0 +1,47 @@
+#!/bin/sh
+# Fails on any include in the library sources that points up or sideways
+# between layers, or on a public <ias/...> header included below Api (the
+# shared owner <ias/Owned.h> excepted). Layers, lowest first:
+#   Zaz < Asn1 < Cia/Fci < Card < Cia/Model < Api
+# Usage: check-layers.sh SRC_DIR
+src=${1:?usage: check-layers.sh SRC_DIR}
+cd "$src" || exit 2
+
+rank() {
+    case $1 in
+    Zaz/*) echo 0 ;;
+    Asn1/*) echo 1 ;;
+    Cia/Fci/*) echo 2 ;;
+    Card/*) echo 3 ;;
+    Cia/Model/*) echo 4 ;;
+    Api/*) echo 5 ;;
+    *) echo x ;;
+    esac
+}
+
+bad=0
+for file in $(find . -name '*.h' -o -name '*.cpp' | sed 's|^\./||' | sort); do
+    own=$(rank "$file")
+    if [ "$own" = x ]; then
+        echo "$file: not in a layer folder"
+        bad=1
+        continue
+    fi
+    # Quoted includes are the project's own headers, named from SRC.
+    for target in $(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file"); do
+        to=$(rank "$target")
+        if [ "$to" = x ] || [ "$to" -gt "$own" ]; then
+            echo "$file: includes \"$target\" (a layer above or outside)"
+            bad=1
+        fi
+    done
+    if [ "$own" != 5 ]; then
+        for target in $(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<\(ias\/[^>]*\)>.*/\1/p' "$file"); do
+            if [ "$target" != ias/Owned.h ]; then
+                echo "$file: includes <$target> (public headers belong to Api)"
+                bad=1
+            fi
+        done
+    fi
+done
+exit $bad
