@@ -5,6 +5,8 @@
 
 #include <ias/Owned.h>
 
+#include <memory>
+
 namespace ZAZ {
 class PCSCWrapper;
 }
