@@ -54,6 +54,22 @@ IAS_API unsigned long IASGetInfo(IASINFO* info);
 /// of the final reset is thrown as ias::CIASException.
 IAS_API unsigned long IASConnectA(void* context, char* readerName, CIASCard& card);
 
+/// What IASGetVersion reports for the card in a reader.
+typedef unsigned int IasVersion;
+const IasVersion IAS_VERSION_IAS = 0;
+const IasVersion IAS_VERSION_IASECC = 1;
+
+/// Tells whether the card in the named reader is an IAS ECC card (1) or an
+/// older IAS card (0); needs no context. IAS_E_FAILED for a null reader name.
+/// Waits for the reader's lock shared by all processes probing that reader.
+/// Every other failure (no such reader, no card, a card that is not among the
+/// supported ones or has no IAS application, card errors) is thrown, not
+/// returned, as an exception of the library's internal types, which an
+/// application cannot name: catch it with catch (...). When it arrives the
+/// probe's PC/SC connection, reader lock and shared-memory mappings are
+/// already released; `version` is then left unchanged.
+IAS_API unsigned long IASGetVersion(char* readerName, IasVersion& version);
+
 } // namespace ias
 
 #endif
