@@ -79,7 +79,12 @@ TEST_F(ConnectIT, StatusCodes) {
     TraceMark mark;
     Connect();
     EXPECT_NE(card.getPCSCHandle(), 0);
-    EXPECT_EQ(mark.NewLines(), std::vector<std::string>{"! RESET"});
+    // pcscd powers an idle card down after a while and up again on connect
+    std::vector<std::string> lines = mark.NewLines();
+    if (!lines.empty() && lines.front() == "! POWER_ON") {
+        lines.erase(lines.begin());
+    }
+    EXPECT_EQ(lines, std::vector<std::string>{"! RESET"});
     EXPECT_EQ(cardit::Hex(card.atr()), cardit::ProfileAtr());
     EXPECT_EQ(ias::IASFinalize(context), ias::IAS_S_OK);
     context = nullptr;

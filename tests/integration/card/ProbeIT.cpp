@@ -1,7 +1,7 @@
 // Card recognition against the real stack with the default configuration:
 // one table of card variants through one probe, the shared marker, and many
 // processes probing one reader.
-#include "Caught.h"
+#include "TestSupport.h"
 #include "integration/VcardEnv.h"
 
 #include "Card/CIasTerminal.h"
@@ -46,8 +46,8 @@ bool SemaphoreFree(const std::string& name) {
 /// Nothing of a probe is left holding the card: an exclusive connection works.
 bool CardFree() {
     ZAZ::PCSCWrapperMicrosoft wrapper;
-    return MessageOf([&] { wrapper.Connect(cardit::Reader(), SCARD_SHARE_EXCLUSIVE, 3); }) ==
-           "(no exception)";
+    return testsupport::failureOf(
+               [&] { wrapper.Connect(cardit::Reader(), SCARD_SHARE_EXCLUSIVE, 3); }) == "";
 }
 
 class ProbeIT : public ::testing::Test {
@@ -82,7 +82,7 @@ TEST_F(ProbeIT, CardVariants) {
         ASSERT_EQ(cardit::VcardCtl(("start --profile " + Src(row.profile)).c_str()), 0);
         const cardit::TraceMark mark;
         std::string outcome;
-        const std::string message = MessageOf([&] { outcome = Probe(); });
+        const std::string message = testsupport::failureOf([&] { outcome = Probe(); });
         EXPECT_EQ(outcome.empty() ? message : outcome, row.expected);
         EXPECT_EQ(mark.NewCommands().empty(), row.silent);
         EXPECT_TRUE(SemaphoreFree("IASTERM_SEM_" + reader));
@@ -91,7 +91,7 @@ TEST_F(ProbeIT, CardVariants) {
     ASSERT_EQ(cardit::VcardCtl("stop"), 0);
     std::string name = reader;
     ias::IasVersion version = 7;
-    EXPECT_EQ(PcscCode([&] { ias::IASGetVersion(&name[0], version); }, typeid(ZAZ::PCSCException)),
+    EXPECT_EQ(testsupport::PcscCode([&] { ias::IASGetVersion(&name[0], version); }, typeid(ZAZ::PCSCException)),
               static_cast<unsigned long>(SCARD_E_NO_SMARTCARD));
     EXPECT_EQ(version, 7u);
     EXPECT_EQ(ias::IASGetVersion(nullptr, version), ias::IAS_E_FAILED);
