@@ -91,7 +91,8 @@ TEST_F(ProbeIT, CardVariants) {
     ASSERT_EQ(cardit::VcardCtl("stop"), 0);
     std::string name = reader;
     ias::IasVersion version = 7;
-    EXPECT_EQ(testsupport::PcscCode([&] { ias::IASGetVersion(&name[0], version); }, typeid(ZAZ::PCSCException)),
+    EXPECT_EQ(testsupport::PcscCode([&] { ias::IASGetVersion(&name[0], version); },
+                                    typeid(ZAZ::PCSCException)),
               static_cast<unsigned long>(SCARD_E_NO_SMARTCARD));
     EXPECT_EQ(version, 7u);
     EXPECT_EQ(ias::IASGetVersion(nullptr, version), ias::IAS_E_FAILED);
