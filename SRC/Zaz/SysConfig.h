@@ -27,7 +27,8 @@ int SYS_CfgClose(SYS_CfgHandle* handle);
 
 /// The searches return 0 when `key` was found and copy its value into
 /// `buffer`, cut to *capacity - 1 characters and terminated; *capacity then
-/// receives the number of characters copied. -1 when not found.
+/// receives the number of characters copied, never the uncut length, so it
+/// always describes what the buffer holds. -1 when not found.
 ///
 /// FindFirst searches the whole file from its start.
 int SYS_CfgFindFirst(SYS_CfgHandle* handle, const char* key, char* buffer, std::size_t* capacity);
