@@ -36,10 +36,13 @@ template <class T, class Public, class Present>
 const std::vector<Public*>& PresentObjects(CioViews<Public>& views, const IAS::CCiaFile& file,
                                            Present present) {
     return Guarded([&]() -> const std::vector<Public*>& {
+        const auto& objects = static_cast<const IAS::CCryptoInfoObjectFile<T>&>(file).objects();
         views.list.clear();
         views.owned.clear();
-        for (const Owned<T>& object :
-             static_cast<const IAS::CCryptoInfoObjectFile<T>&>(file).objects()) {
+        // Growing would copy the views (Owned copies its pointee) and leave
+        // the list pointing at the old ones.
+        views.owned.reserve(objects.size());
+        for (const Owned<T>& object : objects) {
             Owned<Public> view = present(Owned<T>::view(object.get()), object->choice());
             views.owned.emplace_back();
             views.owned.back().swap(view);

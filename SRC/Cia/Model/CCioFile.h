@@ -63,7 +63,10 @@ public:
 protected:
     void parse(const ZAZ::ByteVectorBase& bytes) override {
         m_objects.clear();
-        for (const ZAZ::ByteVector& encoded : splitElements(bytes)) {
+        const std::vector<ZAZ::ByteVector> elements = splitElements(bytes);
+        // Growing would deep-copy every object decoded so far.
+        m_objects.reserve(elements.size());
+        for (const ZAZ::ByteVector& encoded : elements) {
             const int choice = choiceOf(IASSCU::CDerOctet(encoded));
             ias::Owned<T> object = createObject<T>(choice, encoded);
             if (object.get() != nullptr) {
