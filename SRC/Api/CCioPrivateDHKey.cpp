@@ -1,0 +1,27 @@
+#include <ias/CCioPrivateDHKey.h>
+
+#include "Api/CioFacade.h"
+#include "Cia/Model/CCioPrivateDHKey.h"
+
+namespace ias {
+
+CCioPrivateDHKey::CCioPrivateDHKey() : m_impl(Make<IAS::CCioPrivateDHKey>()) {}
+
+CCioPrivateDHKey::CCioPrivateDHKey(const CBlob& der) : m_impl(Decode<IAS::CCioPrivateDHKey>(der)) {}
+
+CCioPrivateDHKey::CCioPrivateDHKey(IAS::CCioPrivateDHKey* object)
+    : m_impl(Owned<IAS::CCioPrivateDHKey>::view(object)) {}
+
+IAS::CCioObject* CCioPrivateDHKey::getPrivateObject() const {
+    return m_impl.get();
+}
+
+CCiaPath CCioPrivateDHKey::value() const {
+    return ReadCio<CCiaPath>(*this, &IAS::CCioPrivateDHKey::value);
+}
+
+CCioKeyInfo CCioPrivateDHKey::keyInfo() const {
+    return ReadCio<CCioKeyInfo>(*this, &IAS::CCioPrivateDHKey::keyInfo);
+}
+
+} // namespace ias

@@ -1,0 +1,31 @@
+#include <ias/CCioPublicRSAKey.h>
+
+#include "Api/CioFacade.h"
+#include "Cia/Model/CCioPublicRSAKey.h"
+
+namespace ias {
+
+CCioPublicRSAKey::CCioPublicRSAKey() : m_impl(Make<IAS::CCioPublicRSAKey>()) {}
+
+CCioPublicRSAKey::CCioPublicRSAKey(const CBlob& der) : m_impl(Decode<IAS::CCioPublicRSAKey>(der)) {}
+
+CCioPublicRSAKey::CCioPublicRSAKey(IAS::CCioPublicRSAKey* object)
+    : m_impl(Owned<IAS::CCioPublicRSAKey>::view(object)) {}
+
+IAS::CCioObject* CCioPublicRSAKey::getPrivateObject() const {
+    return m_impl.get();
+}
+
+CCioObjectValue CCioPublicRSAKey::value() const {
+    return ReadCio<CCioObjectValue>(*this, &IAS::CCioPublicRSAKey::value);
+}
+
+int CCioPublicRSAKey::modulusLength() const {
+    return ReadCio<int>(*this, &IAS::CCioPublicRSAKey::modulusLength);
+}
+
+CCioKeyInfo CCioPublicRSAKey::keyInfo() const {
+    return ReadCio<CCioKeyInfo>(*this, &IAS::CCioPublicRSAKey::keyInfo);
+}
+
+} // namespace ias

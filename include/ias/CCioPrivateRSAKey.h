@@ -1,0 +1,42 @@
+#ifndef IAS_CCIOPRIVATERSAKEY_H
+#define IAS_CCIOPRIVATERSAKEY_H
+
+#include <ias/CCiaPath.h>
+#include <ias/CCioKeyInfo.h>
+#include <ias/CCioPrivateKey.h>
+#include <ias/Export.h>
+#include <ias/Owned.h>
+
+namespace IAS {
+class CCioPrivateRSAKey;
+}
+
+namespace ias {
+
+/// A private RSA key (choice() -1).
+/// Failures throw CIASException.
+class IAS_API CCioPrivateRSAKey : public CCioPrivateKey {
+public:
+    /// Owns an object without attributes.
+    CCioPrivateRSAKey();
+    /// Decodes one PrKDF element and owns the result.
+    explicit CCioPrivateRSAKey(const CBlob& der);
+    /// A view of `object`, which its owner keeps alive (used by the directory files).
+    explicit CCioPrivateRSAKey(IAS::CCioPrivateRSAKey* object);
+
+    /// The internal object presented.
+    IAS::CCioObject* getPrivateObject() const override;
+    /// The path of the key on the card.
+    CCiaPath value() const;
+    /// The modulus length in bits, as stored on the card.
+    int modulusLength() const;
+    /// A copy; null when absent.
+    CCioKeyInfo keyInfo() const;
+
+private:
+    Owned<IAS::CCioPrivateRSAKey> m_impl;
+};
+
+} // namespace ias
+
+#endif
