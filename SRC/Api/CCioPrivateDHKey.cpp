@@ -5,12 +5,13 @@
 
 namespace ias {
 
-CCioPrivateDHKey::CCioPrivateDHKey() : m_impl(Make<IAS::CCioPrivateDHKey>()) {}
+CCioPrivateDHKey::CCioPrivateDHKey()
+    : m_impl(Guarded([] { return Owned<IAS::CCioPrivateKey>(new IAS::CCioPrivateDHKey); })) {}
 
-CCioPrivateDHKey::CCioPrivateDHKey(const CBlob& der) : m_impl(Decode<IAS::CCioPrivateDHKey>(der)) {}
+CCioPrivateDHKey::CCioPrivateDHKey(const CBlob& der)
+    : m_impl(DecodeAs<IAS::CCioPrivateKey, IAS::CCioPrivateDHKey>(der)) {}
 
-CCioPrivateDHKey::CCioPrivateDHKey(IAS::CCioPrivateDHKey* object)
-    : m_impl(Owned<IAS::CCioPrivateDHKey>::view(object)) {}
+CCioPrivateDHKey::CCioPrivateDHKey(const Owned<IAS::CCioPrivateKey>& object) : m_impl(object) {}
 
 IAS::CCioObject* CCioPrivateDHKey::getPrivateObject() const {
     return m_impl.get();

@@ -5,13 +5,13 @@
 
 namespace ias {
 
-CCioPrivateRSAKey::CCioPrivateRSAKey() : m_impl(Make<IAS::CCioPrivateRSAKey>()) {}
+CCioPrivateRSAKey::CCioPrivateRSAKey()
+    : m_impl(Guarded([] { return Owned<IAS::CCioPrivateKey>(new IAS::CCioPrivateRSAKey); })) {}
 
 CCioPrivateRSAKey::CCioPrivateRSAKey(const CBlob& der)
-    : m_impl(Decode<IAS::CCioPrivateRSAKey>(der)) {}
+    : m_impl(DecodeAs<IAS::CCioPrivateKey, IAS::CCioPrivateRSAKey>(der)) {}
 
-CCioPrivateRSAKey::CCioPrivateRSAKey(IAS::CCioPrivateRSAKey* object)
-    : m_impl(Owned<IAS::CCioPrivateRSAKey>::view(object)) {}
+CCioPrivateRSAKey::CCioPrivateRSAKey(const Owned<IAS::CCioPrivateKey>& object) : m_impl(object) {}
 
 IAS::CCioObject* CCioPrivateRSAKey::getPrivateObject() const {
     return m_impl.get();

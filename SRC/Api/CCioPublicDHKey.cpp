@@ -5,12 +5,13 @@
 
 namespace ias {
 
-CCioPublicDHKey::CCioPublicDHKey() : m_impl(Make<IAS::CCioPublicDHKey>()) {}
+CCioPublicDHKey::CCioPublicDHKey()
+    : m_impl(Guarded([] { return Owned<IAS::CCioPublicKey>(new IAS::CCioPublicDHKey); })) {}
 
-CCioPublicDHKey::CCioPublicDHKey(const CBlob& der) : m_impl(Decode<IAS::CCioPublicDHKey>(der)) {}
+CCioPublicDHKey::CCioPublicDHKey(const CBlob& der)
+    : m_impl(DecodeAs<IAS::CCioPublicKey, IAS::CCioPublicDHKey>(der)) {}
 
-CCioPublicDHKey::CCioPublicDHKey(IAS::CCioPublicDHKey* object)
-    : m_impl(Owned<IAS::CCioPublicDHKey>::view(object)) {}
+CCioPublicDHKey::CCioPublicDHKey(const Owned<IAS::CCioPublicKey>& object) : m_impl(object) {}
 
 IAS::CCioObject* CCioPublicDHKey::getPrivateObject() const {
     return m_impl.get();

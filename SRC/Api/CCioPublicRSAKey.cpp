@@ -5,12 +5,13 @@
 
 namespace ias {
 
-CCioPublicRSAKey::CCioPublicRSAKey() : m_impl(Make<IAS::CCioPublicRSAKey>()) {}
+CCioPublicRSAKey::CCioPublicRSAKey()
+    : m_impl(Guarded([] { return Owned<IAS::CCioPublicKey>(new IAS::CCioPublicRSAKey); })) {}
 
-CCioPublicRSAKey::CCioPublicRSAKey(const CBlob& der) : m_impl(Decode<IAS::CCioPublicRSAKey>(der)) {}
+CCioPublicRSAKey::CCioPublicRSAKey(const CBlob& der)
+    : m_impl(DecodeAs<IAS::CCioPublicKey, IAS::CCioPublicRSAKey>(der)) {}
 
-CCioPublicRSAKey::CCioPublicRSAKey(IAS::CCioPublicRSAKey* object)
-    : m_impl(Owned<IAS::CCioPublicRSAKey>::view(object)) {}
+CCioPublicRSAKey::CCioPublicRSAKey(const Owned<IAS::CCioPublicKey>& object) : m_impl(object) {}
 
 IAS::CCioObject* CCioPublicRSAKey::getPrivateObject() const {
     return m_impl.get();

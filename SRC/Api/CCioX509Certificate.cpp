@@ -5,13 +5,14 @@
 
 namespace ias {
 
-CCioX509Certificate::CCioX509Certificate() : m_impl(Make<IAS::CCioX509Certificate>()) {}
+CCioX509Certificate::CCioX509Certificate()
+    : m_impl(Guarded([] { return Owned<IAS::CCioCertificate>(new IAS::CCioX509Certificate); })) {}
 
 CCioX509Certificate::CCioX509Certificate(const CBlob& der)
-    : m_impl(Decode<IAS::CCioX509Certificate>(der)) {}
+    : m_impl(DecodeAs<IAS::CCioCertificate, IAS::CCioX509Certificate>(der)) {}
 
-CCioX509Certificate::CCioX509Certificate(IAS::CCioX509Certificate* object)
-    : m_impl(Owned<IAS::CCioX509Certificate>::view(object)) {}
+CCioX509Certificate::CCioX509Certificate(const Owned<IAS::CCioCertificate>& object)
+    : m_impl(object) {}
 
 IAS::CCioObject* CCioX509Certificate::getPrivateObject() const {
     return m_impl.get();

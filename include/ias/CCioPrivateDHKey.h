@@ -8,7 +8,7 @@
 #include <ias/Owned.h>
 
 namespace IAS {
-class CCioPrivateDHKey;
+class CCioPrivateKey;
 }
 
 namespace ias {
@@ -21,8 +21,9 @@ public:
     CCioPrivateDHKey();
     /// Decodes one PrKDF element and owns the result.
     explicit CCioPrivateDHKey(const CBlob& der);
-    /// A view of `object`, which its owner keeps alive (used by the directory files).
-    explicit CCioPrivateDHKey(IAS::CCioPrivateDHKey* object);
+    /// Presents `object`, an internal object of this class (used by the library: a
+    /// directory file passes a view of one of its own objects).
+    explicit CCioPrivateDHKey(const Owned<IAS::CCioPrivateKey>& object);
 
     /// The internal object presented.
     IAS::CCioObject* getPrivateObject() const override;
@@ -32,7 +33,7 @@ public:
     CCioKeyInfo keyInfo() const;
 
 private:
-    Owned<IAS::CCioPrivateDHKey> m_impl;
+    Owned<IAS::CCioPrivateKey> m_impl;
 };
 
 } // namespace ias

@@ -8,7 +8,7 @@
 #include <ias/Owned.h>
 
 namespace IAS {
-class CCioPrivateRSAKey;
+class CCioPrivateKey;
 }
 
 namespace ias {
@@ -21,8 +21,9 @@ public:
     CCioPrivateRSAKey();
     /// Decodes one PrKDF element and owns the result.
     explicit CCioPrivateRSAKey(const CBlob& der);
-    /// A view of `object`, which its owner keeps alive (used by the directory files).
-    explicit CCioPrivateRSAKey(IAS::CCioPrivateRSAKey* object);
+    /// Presents `object`, an internal object of this class (used by the library: a
+    /// directory file passes a view of one of its own objects).
+    explicit CCioPrivateRSAKey(const Owned<IAS::CCioPrivateKey>& object);
 
     /// The internal object presented.
     IAS::CCioObject* getPrivateObject() const override;
@@ -34,7 +35,7 @@ public:
     CCioKeyInfo keyInfo() const;
 
 private:
-    Owned<IAS::CCioPrivateRSAKey> m_impl;
+    Owned<IAS::CCioPrivateKey> m_impl;
 };
 
 } // namespace ias

@@ -8,7 +8,7 @@
 #include <ias/Owned.h>
 
 namespace IAS {
-class CCioPublicDHKey;
+class CCioPublicKey;
 }
 
 namespace ias {
@@ -21,8 +21,9 @@ public:
     CCioPublicDHKey();
     /// Decodes one PuKDF element and owns the result.
     explicit CCioPublicDHKey(const CBlob& der);
-    /// A view of `object`, which its owner keeps alive (used by the directory files).
-    explicit CCioPublicDHKey(IAS::CCioPublicDHKey* object);
+    /// Presents `object`, an internal object of this class (used by the library: a
+    /// directory file passes a view of one of its own objects).
+    explicit CCioPublicDHKey(const Owned<IAS::CCioPublicKey>& object);
 
     /// The internal object presented.
     IAS::CCioObject* getPrivateObject() const override;
@@ -32,7 +33,7 @@ public:
     CCioKeyInfo keyInfo() const;
 
 private:
-    Owned<IAS::CCioPublicDHKey> m_impl;
+    Owned<IAS::CCioPublicKey> m_impl;
 };
 
 } // namespace ias

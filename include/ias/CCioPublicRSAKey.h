@@ -8,7 +8,7 @@
 #include <ias/Owned.h>
 
 namespace IAS {
-class CCioPublicRSAKey;
+class CCioPublicKey;
 }
 
 namespace ias {
@@ -21,8 +21,9 @@ public:
     CCioPublicRSAKey();
     /// Decodes one PuKDF element and owns the result.
     explicit CCioPublicRSAKey(const CBlob& der);
-    /// A view of `object`, which its owner keeps alive (used by the directory files).
-    explicit CCioPublicRSAKey(IAS::CCioPublicRSAKey* object);
+    /// Presents `object`, an internal object of this class (used by the library: a
+    /// directory file passes a view of one of its own objects).
+    explicit CCioPublicRSAKey(const Owned<IAS::CCioPublicKey>& object);
 
     /// The internal object presented.
     IAS::CCioObject* getPrivateObject() const override;
@@ -34,7 +35,7 @@ public:
     CCioKeyInfo keyInfo() const;
 
 private:
-    Owned<IAS::CCioPublicRSAKey> m_impl;
+    Owned<IAS::CCioPublicKey> m_impl;
 };
 
 } // namespace ias

@@ -7,7 +7,7 @@
 #include <ias/Owned.h>
 
 namespace IAS {
-class CCioX509Certificate;
+class CCioCertificate;
 }
 
 namespace ias {
@@ -20,8 +20,9 @@ public:
     CCioX509Certificate();
     /// Decodes one CDF element and owns the result.
     explicit CCioX509Certificate(const CBlob& der);
-    /// A view of `object`, which its owner keeps alive (used by the directory files).
-    explicit CCioX509Certificate(IAS::CCioX509Certificate* object);
+    /// Presents `object`, an internal object of this class (used by the library: a
+    /// directory file passes a view of one of its own objects).
+    explicit CCioX509Certificate(const Owned<IAS::CCioCertificate>& object);
 
     /// The internal object presented.
     IAS::CCioObject* getPrivateObject() const override;
@@ -35,7 +36,7 @@ public:
     CBlob serialNumber() const;
 
 private:
-    Owned<IAS::CCioX509Certificate> m_impl;
+    Owned<IAS::CCioCertificate> m_impl;
 };
 
 } // namespace ias

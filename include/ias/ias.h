@@ -6,6 +6,7 @@
 
 #include <ias/CApplicationDirectoryFile.h>
 #include <ias/CApplicationTemplate.h>
+#include <ias/CAuthObjectFile.h>
 #include <ias/CBlob.h>
 #include <ias/CCiaFile.h>
 #include <ias/CCiaInfoFile.h>
@@ -13,12 +14,18 @@
 #include <ias/CCiaPath.h>
 #include <ias/CCioAccessControlRule.h>
 #include <ias/CCioAuthReference.h>
+#include <ias/CCioAuthentication.h>
 #include <ias/CCioCertificate.h>
 #include <ias/CCioCredentialIdentifier.h>
+#include <ias/CCioDataContainer.h>
+#include <ias/CCioIso7816DO.h>
 #include <ias/CCioKey.h>
 #include <ias/CCioKeyInfo.h>
 #include <ias/CCioObject.h>
 #include <ias/CCioObjectValue.h>
+#include <ias/CCioOidDO.h>
+#include <ias/CCioOpaqueDO.h>
+#include <ias/CCioPasswordAuth.h>
 #include <ias/CCioPrivateDHKey.h>
 #include <ias/CCioPrivateKey.h>
 #include <ias/CCioPrivateRSAKey.h>
@@ -28,6 +35,7 @@
 #include <ias/CCioSecurityCondition.h>
 #include <ias/CCioUsage.h>
 #include <ias/CCioX509Certificate.h>
+#include <ias/CDataContainerFile.h>
 #include <ias/CFileControlParameters.h>
 #include <ias/CIASCard.h>
 #include <ias/CIASException.h>

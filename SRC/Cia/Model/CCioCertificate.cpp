@@ -2,6 +2,7 @@
 
 #include "Asn1/CBoolean.h"
 #include "Asn1/CUniversalOctet.h"
+#include "Cia/Model/CCioX509Certificate.h"
 #include "Cia/Model/CioParts.h"
 
 namespace IAS {
@@ -96,6 +97,10 @@ const std::vector<CCioCredentialIdentifier>& CCioCertificate::identifiers() cons
 
 std::pair<std::string, std::string> CCioCertificate::validity() const {
     return std::make_pair(m_rec->notBefore, m_rec->notAfter);
+}
+
+void CioBuiltIns<CCioCertificate>::addTo(CioRegistry<CCioCertificate>& registry) {
+    addFactory<CCioX509Certificate>(registry, -1);
 }
 
 } // namespace IAS

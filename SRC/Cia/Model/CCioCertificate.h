@@ -3,6 +3,7 @@
 
 #include "Cia/Model/CCioCredentialIdentifier.h"
 #include "Cia/Model/CCioObject.h"
+#include "Cia/Model/CCioObjectFactory.h"
 #include "Cia/Model/CCioUsage.h"
 
 #include <string>
@@ -54,6 +55,11 @@ protected:
 private:
     struct Record;
     ias::Owned<Record> m_rec;
+};
+
+/// The certificate kinds the library decodes: X509Certificate (-1).
+template <> struct CioBuiltIns<CCioCertificate> {
+    static void addTo(CioRegistry<CCioCertificate>& registry);
 };
 
 } // namespace IAS

@@ -1,5 +1,7 @@
 #include "Cia/Model/CCioPrivateKey.h"
 
+#include "Cia/Model/CCioPrivateDHKey.h"
+#include "Cia/Model/CCioPrivateRSAKey.h"
 #include "Cia/Model/CioParts.h"
 
 namespace IAS {
@@ -43,6 +45,11 @@ const std::vector<CCioCredentialIdentifier>& CCioPrivateKey::keyIdentifiers() co
 
 ZAZ::ByteVector CCioPrivateKey::generalName() const {
     return m_rec->generalName;
+}
+
+void CioBuiltIns<CCioPrivateKey>::addTo(CioRegistry<CCioPrivateKey>& registry) {
+    addFactory<CCioPrivateRSAKey>(registry, -1);
+    addFactory<CCioPrivateDHKey>(registry, 1);
 }
 
 } // namespace IAS

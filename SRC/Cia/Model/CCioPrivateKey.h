@@ -3,6 +3,7 @@
 
 #include "Cia/Model/CCioCredentialIdentifier.h"
 #include "Cia/Model/CCioKey.h"
+#include "Cia/Model/CCioObjectFactory.h"
 
 #include <vector>
 
@@ -34,6 +35,11 @@ protected:
 private:
     struct Record;
     ias::Owned<Record> m_rec;
+};
+
+/// The private-key kinds the library decodes: PrivateRSAKey (-1), PrivateDHKey (1).
+template <> struct CioBuiltIns<CCioPrivateKey> {
+    static void addTo(CioRegistry<CCioPrivateKey>& registry);
 };
 
 } // namespace IAS

@@ -1,5 +1,7 @@
 #include "Cia/Model/CCioPublicKey.h"
 
+#include "Cia/Model/CCioPublicDHKey.h"
+#include "Cia/Model/CCioPublicRSAKey.h"
 #include "Cia/Model/CioParts.h"
 
 namespace IAS {
@@ -54,6 +56,11 @@ ZAZ::ByteVector CCioPublicKey::generalName() const {
 
 const std::vector<CCioCredentialIdentifier>& CCioPublicKey::keyIdentifiers() const {
     return m_rec->keyIdentifiers;
+}
+
+void CioBuiltIns<CCioPublicKey>::addTo(CioRegistry<CCioPublicKey>& registry) {
+    addFactory<CCioPublicRSAKey>(registry, -1);
+    addFactory<CCioPublicDHKey>(registry, 1);
 }
 
 } // namespace IAS

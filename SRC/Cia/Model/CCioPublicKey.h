@@ -3,6 +3,7 @@
 
 #include "Cia/Model/CCioCredentialIdentifier.h"
 #include "Cia/Model/CCioKey.h"
+#include "Cia/Model/CCioObjectFactory.h"
 #include "Cia/Model/CCioUsage.h"
 
 #include <vector>
@@ -38,6 +39,11 @@ protected:
 private:
     struct Record;
     ias::Owned<Record> m_rec;
+};
+
+/// The public-key kinds the library decodes: PublicRSAKey (-1), PublicDHKey (1).
+template <> struct CioBuiltIns<CCioPublicKey> {
+    static void addTo(CioRegistry<CCioPublicKey>& registry);
 };
 
 } // namespace IAS
