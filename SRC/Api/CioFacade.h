@@ -33,6 +33,11 @@ template <class K, class Impl> Owned<K> DecodeAs(const CBlob& der) {
     return Guarded([&] { return Owned<K>(new Impl(ZAZ::ByteVector(der))); });
 }
 
+/// `getter` of the internal object `self` presents, as exported type `Out`.
+template <class Out, class K, class R> Out ReadCio(const CCioObject& self, R (K::*getter)() const) {
+    return Read<Out>(InternalAs<K>(self), getter);
+}
+
 } // namespace ias
 
 #endif
