@@ -8,6 +8,7 @@
 #include <ias/CApplicationTemplate.h>
 #include <ias/CAuthObjectFile.h>
 #include <ias/CBlob.h>
+#include <ias/CCertificateFile.h>
 #include <ias/CCiaFile.h>
 #include <ias/CCiaInfoFile.h>
 #include <ias/CCiaLastUpdate.h>
@@ -40,6 +41,8 @@
 #include <ias/CIASCard.h>
 #include <ias/CIASException.h>
 #include <ias/CObjectDirectoryFile.h>
+#include <ias/CPrivateKeyFile.h>
+#include <ias/CPublicKeyFile.h>
 #include <ias/CSecurityAttributeCompact.h>
 #include <ias/Export.h>
 #include <ias/IASEntry.h>

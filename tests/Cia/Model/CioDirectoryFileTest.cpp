@@ -4,12 +4,15 @@
 #include "TestSupport.h"
 
 #include <ias/CAuthObjectFile.h>
+#include <ias/CCertificateFile.h>
 #include <ias/CCioIso7816DO.h>
 #include <ias/CCioOidDO.h>
 #include <ias/CCioOpaqueDO.h>
 #include <ias/CCioPasswordAuth.h>
 #include <ias/CDataContainerFile.h>
 #include <ias/CIASException.h>
+#include <ias/CPrivateKeyFile.h>
+#include <ias/CPublicKeyFile.h>
 
 #include <gtest/gtest.h>
 
@@ -252,4 +255,41 @@ TEST(CioDirectoryFileTest, PublicObjects) {
               "2/0/0 " + std::string(testsupport::kUnknown));
     EXPECT_EQ(publicFailure([] { ias::CCioPasswordAuth(ias::_HB("30 00")); }),
               "2/0/0 Mandatory data member is missing.");
+}
+
+namespace {
+ias::CBlob sampleFile(const std::string& name) {
+    const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
+    std::ifstream in(std::string(source != nullptr ? source : ".") + "/cards/" + name,
+                     std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    return ias::CBlob(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+// Loads `name` into a fresh File, checks the object count and that the
+// encoding is the file's bytes again; returns the file's objects.
+template <class File>
+typename File::ObjectList loadSample(File& file, const std::string& name, std::size_t count) {
+    SCOPED_TRACE(name);
+    const ias::CBlob bytes = sampleFile(name);
+    file.load(bytes);
+    EXPECT_EQ(file.objects().size(), count);
+    EXPECT_EQ(ias::_HB(static_cast<ias::CBlob>(file)), ias::_HB(bytes));
+    return file.objects();
+}
+} // namespace
+
+TEST(CioDirectoryFileTest, SampleCards) {
+    for (const std::string card : {"sample-iasecc/", "sample-ias/"}) {
+        ias::CPrivateKeyFile prkdf;
+        ias::CPublicKeyFile pukdf;
+        ias::CCertificateFile cdf;
+        ias::CDataContainerFile dodf;
+        ias::CAuthObjectFile aodf;
+        loadSample(prkdf, card + "prkdf.der", 2);
+        loadSample(pukdf, card + "pukdf.der", 2);
+        loadSample(cdf, card + "cdf.der", 2);
+        loadSample(dodf, card + "dodf.der", 2);
+        loadSample(aodf, card + "aodf.der", 3);
+    }
 }
