@@ -2,10 +2,22 @@
 
 #include "Asn1/CBoolean.h"
 #include "Asn1/CUniversalOctet.h"
+#include "Asn1/DerMessages.h"
 #include "Cia/Model/CCioX509Certificate.h"
 #include "Cia/Model/CioParts.h"
 
 namespace IAS {
+
+namespace {
+// A Time as YYYYMMDDHHMMSS. A universal element of another type is not a time
+// at all, which the time view would report as a malformed element instead.
+std::string timeText(const IASSCU::CDerOctet& e) {
+    if (e.tagClass() == IASSCU::Universal && e.tagNumber() != 23 && e.tagNumber() != 24) {
+        cio::fail(IASSCU::Msg::kInconsistentOperation);
+    }
+    return IASSCU::CTime(e).toString();
+}
+} // namespace
 
 struct CCioCertificate::Record {
     ZAZ::ByteVector id;
@@ -42,8 +54,8 @@ CCioCertificate::CCioCertificate(const ZAZ::ByteVectorBase& der)
     r.identifiers = cio::identifiers(s, "identifiers");
     if (s.isPresent("validity")) {
         const IASSCU::CISOSequence<IASSCU::Validity> validity(s.member("validity"));
-        r.notBefore = IASSCU::CTime(validity.member("notBefore")).toString();
-        r.notAfter = IASSCU::CTime(validity.member("notAfter")).toString();
+        r.notBefore = timeText(validity.member("notBefore"));
+        r.notAfter = timeText(validity.member("notAfter"));
     }
 }
 

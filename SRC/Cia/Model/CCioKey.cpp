@@ -39,8 +39,8 @@ CCioKey::CCioKey(const ZAZ::ByteVectorBase& der) : CCioObject(der), m_rec(new Re
     r.startDate = cio::storedTime(s, "startDate");
     r.endDate = cio::storedTime(s, "endDate");
     if (s.isPresent("algReference")) {
-        for (const IASSCU::CDerOctet* ref :
-             IASSCU::CSequenceOf(s.member("algReference")).children()) {
+        const IASSCU::CSequenceOf refs(s.member("algReference"));
+        for (const IASSCU::CDerOctet* ref : refs.children()) {
             r.algReference.push_back(IASSCU::CInteger(*ref).value());
         }
     }

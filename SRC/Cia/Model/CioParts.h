@@ -27,7 +27,8 @@ inline std::vector<CCioCredentialIdentifier> identifiers(const IASSCU::CSequence
                                                          const char* name) {
     std::vector<CCioCredentialIdentifier> out;
     if (s.isPresent(name)) {
-        for (const IASSCU::CDerOctet* child : IASSCU::CSequenceOf(s.member(name)).children()) {
+        const IASSCU::CSequenceOf list(s.member(name));
+        for (const IASSCU::CDerOctet* child : list.children()) {
             out.emplace_back(*child);
         }
     }
