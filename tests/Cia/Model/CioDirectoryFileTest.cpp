@@ -1,6 +1,8 @@
 #include "Cia/Model/CCioAuthentication.h"
 #include "Cia/Model/CCioDataContainer.h"
 #include "Cia/Model/CCioFile.h"
+#include "Cia/Model/CCioPrivateRSAKey.h"
+#include "Cia/Model/CCioX509Certificate.h"
 #include "TestSupport.h"
 
 #include <ias/CAuthObjectFile.h>
@@ -9,6 +11,8 @@
 #include <ias/CCioOidDO.h>
 #include <ias/CCioOpaqueDO.h>
 #include <ias/CCioPasswordAuth.h>
+#include <ias/CCioPrivateDHKey.h>
+#include <ias/CCioPrivateRSAKey.h>
 #include <ias/CDataContainerFile.h>
 #include <ias/CIASException.h>
 #include <ias/CPrivateKeyFile.h>
@@ -105,6 +109,15 @@ public:
     int choice() const override { return 5; }
 };
 const IAS::CioRegistration<Unknown, IAS::CCioDataContainer> unknownKind(5);
+
+// A key and a certificate under choices the exported readers refuse.
+template <int N, class Base> class Retagged : public Base {
+public:
+    using Base::Base;
+    int choice() const override { return N; }
+};
+const IAS::CioRegistration<Retagged<9, IAS::CCioPrivateRSAKey>, IAS::CCioPrivateKey> keyKind(9);
+const IAS::CioRegistration<Retagged<5, IAS::CCioX509Certificate>, IAS::CCioCertificate> cvKind(5);
 } // namespace
 
 TEST(CioDirectoryFileTest, LifeCycle) {
@@ -303,4 +316,30 @@ TEST(CioDirectoryFileTest, SampleCards) {
         loadSample(dodf, c.card + "dodf.der", c.counts[3]);
         loadSample(aodf, c.card + "aodf.der", c.counts[4]);
     }
+}
+
+TEST(CioDirectoryFileTest, KeyAndCertificateKinds) {
+    const std::string rsa =
+        "30 1B 30 03 03 01 00 30 06 04 01 01 03 01 00 A1 0C 30 0A 30 04 04 02 3F "
+        "00 02 02 08 00 ";
+    const std::string dh =
+        "A1 17 30 03 03 01 00 30 06 04 01 01 03 01 00 A1 08 30 06 30 04 04 02 3F "
+        "00 ";
+    // EC [0] and DSA [2] are skipped.
+    ias::CPrivateKeyFile prkdf;
+    prkdf.load(ias::_HB("A0 02 30 00 " + rsa + "A2 00 " + dh));
+    const ias::CPrivateKeyFile::ObjectList& keys = prkdf.objects();
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_NE(dynamic_cast<ias::CCioPrivateRSAKey*>(keys[0]), nullptr);
+    EXPECT_NE(dynamic_cast<ias::CCioPrivateDHKey*>(keys[1]), nullptr);
+    EXPECT_EQ(keys[1]->choice(), 1);
+    EXPECT_EQ(ias::_HB(static_cast<ias::CBlob>(prkdf)), rsa + dh);
+
+    prkdf.load(ias::_HB("A9" + rsa.substr(2)));
+    EXPECT_EQ(publicFailure([&] { prkdf.objects(); }),
+              "0/1/9 Invalid private key type encountered");
+    ias::CCertificateFile cdf;
+    const std::string cert = ias::_HB(sampleFile("sample-ias/cdf.der"));
+    cdf.load(ias::_HB(cert + "A5" + cert.substr(2)));
+    EXPECT_EQ(publicFailure([&] { cdf.objects(); }), "0/0/0 CV certificate type not supported");
 }
