@@ -1,0 +1,7 @@
+#include "Cia/Model/CCioFile.h"
+#include "Cia/Model/CCioCertificate.h"
+#include "CiaFileRoundTrip.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return CiaFileRoundTrip<IAS::CCryptoInfoObjectFile<IAS::CCioCertificate>>(data, size);
+}

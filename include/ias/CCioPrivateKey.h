@@ -1,0 +1,29 @@
+#ifndef IAS_CCIOPRIVATEKEY_H
+#define IAS_CCIOPRIVATEKEY_H
+
+#include <ias/CBlob.h>
+#include <ias/CCioCredentialIdentifier.h>
+#include <ias/CCioKey.h>
+#include <ias/Export.h>
+
+#include <vector>
+
+namespace ias {
+
+/// A key of the PrKDF: the private-key attributes. Failures throw CIASException.
+class IAS_API CCioPrivateKey : public CCioKey {
+public:
+    /// The complete encoding of the Name; empty when absent.
+    CBlob name() const;
+    /// The complete encoding of the GeneralNames, tag included; empty when absent.
+    CBlob generalName() const;
+    /// Copies of the key identifiers, in file order; empty when absent.
+    std::vector<CCioCredentialIdentifier> keyIdentifiers() const;
+
+protected:
+    CCioPrivateKey() {}
+};
+
+} // namespace ias
+
+#endif

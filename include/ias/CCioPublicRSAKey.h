@@ -1,0 +1,43 @@
+#ifndef IAS_CCIOPUBLICRSAKEY_H
+#define IAS_CCIOPUBLICRSAKEY_H
+
+#include <ias/CCioKeyInfo.h>
+#include <ias/CCioObjectValue.h>
+#include <ias/CCioPublicKey.h>
+#include <ias/Export.h>
+#include <ias/Owned.h>
+
+namespace IAS {
+class CCioPublicKey;
+}
+
+namespace ias {
+
+/// A public RSA key (choice() -1); the key material is not decoded.
+/// Failures throw CIASException.
+class IAS_API CCioPublicRSAKey : public CCioPublicKey {
+public:
+    /// Owns an object without attributes.
+    CCioPublicRSAKey();
+    /// Decodes one PuKDF element and owns the result.
+    explicit CCioPublicRSAKey(const CBlob& der);
+    /// Presents `object`, an internal object of this class (used by the library: a
+    /// directory file passes a view of one of its own objects).
+    explicit CCioPublicRSAKey(const Owned<IAS::CCioPublicKey>& object);
+
+    /// The internal object presented.
+    IAS::CCioObject* getPrivateObject() const override;
+    /// Where the key is: a path, a URL or the key itself.
+    CCioObjectValue value() const;
+    /// The modulus length in bits, as stored on the card.
+    int modulusLength() const;
+    /// A copy; null when absent.
+    CCioKeyInfo keyInfo() const;
+
+private:
+    Owned<IAS::CCioPublicKey> m_impl;
+};
+
+} // namespace ias
+
+#endif

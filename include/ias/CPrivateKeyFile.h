@@ -1,0 +1,38 @@
+#ifndef IAS_CPRIVATEKEYFILE_H
+#define IAS_CPRIVATEKEYFILE_H
+
+#include <ias/CCiaFile.h>
+#include <ias/CCioPrivateKey.h>
+
+#include <vector>
+
+namespace ias {
+
+/// A CIO directory file: the private key directory (PrKDF). objects() presents RSA keys as
+/// CCioPrivateRSAKey and DH keys as CCioPrivateDHKey. Any other kind throws CIASException class 0:
+/// code 0 with "... type not supported" for the kinds the standard defines,
+/// code 1 with the kind in the sw field otherwise. Elements of kinds the
+/// library does not decode are skipped at load. Throws ias::CIASException.
+class IAS_API CPrivateKeyFile : public CCiaFile {
+public:
+    typedef std::vector<CCioPrivateKey*> ObjectList;
+
+    /// Unopened, no objects; load(bytes) parses without a card.
+    CPrivateKeyFile();
+    /// Opens `path` on `card`; does not load.
+    CPrivateKeyFile(CIASCard& card, const CCiaPath& path);
+
+    /// One object per decoded element of the last load, in file order. The
+    /// list object is the same on every call; its objects are owned by the
+    /// file and rebuilt on each call, so pointers from an earlier call, or
+    /// taken before a load, must not be used.
+    const ObjectList& objects() const;
+
+private:
+    struct Views;
+    Owned<Views> m_views;
+};
+
+} // namespace ias
+
+#endif
