@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -260,4 +261,120 @@ TEST(CioCertificateTest, X509Certificates) {
         {cert(id, ""), kMissing, ""},
         {"A0" + cert(id).substr(2), "(none)", ""}, // attribute certificate [0]: no factory
     });
+}
+
+namespace {
+ByteVector realCard(const std::string& file) {
+    const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
+    std::ifstream in(std::string(source != nullptr ? source : ".") + "/tests/data/realcards/" +
+                     file);
+    std::string hex((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::replace(hex.begin(), hex.end(), '\n', ' ');
+    return ByteVector(hex);
+}
+
+// Each element of a real directory file against its summary written out by
+// hand ("(none)" for kinds without a factory), and decoded again from its
+// encoding to the same summary.
+template <class T>
+void checkFile(const char* file, std::size_t count, const std::vector<std::string>& summaries) {
+    SCOPED_TRACE(file);
+    const std::vector<ByteVector> elements = IAS::CCiaFile::splitElements(realCard(file));
+    ASSERT_EQ(elements.size(), count);
+    for (std::size_t i = 0; i < summaries.size(); ++i) {
+        const ias::Owned<T> object = create<T>(elements[i]);
+        if (object.get() == nullptr) {
+            EXPECT_EQ(summaries[i], "(none)");
+            continue;
+        }
+        EXPECT_EQ(summary(*object), summaries[i]);
+        EXPECT_EQ(summary(*IAS::createObject<T>(object->choice(), object->encode())), summaries[i]);
+    }
+}
+
+const char* const kMyEidId = "3D 45 B4 D3 90 32 9A F7 26 52 24 48 3C 1F 0D FA 76 7C 79 F6";
+} // namespace
+
+TEST(CioKeyTest, RealDirectoryFiles) {
+    // 03 02 00 34 (usage bits 2, 3, 5); 03 03 00 00 40 (bit 9); 03 02 00 00 (no access flag)
+    checkFile<IAS::CCioPrivateKey>(
+        "cardos5-vw-pki-card-a-opensc-fuzz/prkdf.hex", 7,
+        {"11|2C|1|0/0|1|||||||-1 30 06 04 04 3F 00 50 15|2048|",
+         "33|200|1|0/0|3|||||||-1 30 06 04 04 3F 00 50 15|2048|",
+         "61|22|1|0/1|4|||||||-1 30 0C 04 04 3F 00 50 15 02 01 00 80 01 00|2048|"});
+    checkFile<IAS::CCioPrivateKey>(
+        "myeid-opensc-fuzz/prkdf.hex", 2,
+        {std::string(kMyEidId) + "|4|1|1D/1|1|||||||-1 30 08 04 06 3F 00 50 15 4B 01|1024|",
+         "(none)"}); // an EC key
+    checkFile<IAS::CCioPublicKey>(
+        "myeid-opensc-fuzz/pukdf.hex", 1,
+        {std::string(kMyEidId) + "|40|0|0/0|0||||||||-1 2:30 08 04 06 3F 00 50 15 55 01|1024|"});
+}
+
+TEST(CioCertificateTest, RealDirectoryFiles) {
+    checkFile<IAS::CCioCertificate>(
+        "cardos5-vw-pki-card-a-opensc-fuzz/cdf.hex", 7,
+        {"11|0|||||-|2:30 08 04 06 3F 00 50 15 45 41|||",
+         "33|0|||||-|2:30 08 04 06 3F 00 50 15 45 43|||",
+         "61|0|||||-|2:30 0F 04 06 3F 00 50 15 45 74 02 01 00 80 02 05 E4|||"});
+    checkFile<IAS::CCioCertificate>(
+        "cardos5-vw-pki-card-a-opensc-fuzz/cdf-trusted.hex", 4,
+        {"32 32 35 31 31 38 30 33 30 35 36 36 30 35 35 38 31 33 39|0|||||-|"
+         "2:30 10 04 06 3F 00 50 15 45 74 02 02 1D 6C 80 02 05 89|||"});
+}
+
+TEST(CioKeyTest, ExportedObjects) {
+    const ias::CCioPrivateRSAKey rsa{ias::_HB(kFullRsa)};
+    EXPECT_TRUE(rsa.id() == ias::_HB("45"));
+    EXPECT_FALSE(rsa.native());
+    EXPECT_EQ(rsa.endDate(), "20301231235959Z");
+    EXPECT_EQ(rsa.algReference(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(rsa.keyIdentifiers().at(0).idType(), 1);
+    EXPECT_TRUE(rsa.value().efidOrPath() == ias::_HB("3F 00 50 15"));
+    EXPECT_EQ(rsa.modulusLength(), 2048);
+    EXPECT_EQ(rsa.keyInfo().operations(), 0u);
+    EXPECT_EQ(rsa.choice(), -1);
+    // a copy owns a copy of the object; a view presents the object it is given
+    ias::Owned<IAS::CCioPrivateKey> dh(new IAS::CCioPrivateDHKey);
+    const ias::CCioPrivateDHKey view(ias::Owned<IAS::CCioPrivateKey>::view(dh.get()));
+    EXPECT_EQ(ias::CCioPrivateRSAKey(rsa).getPrivateObject() == rsa.getPrivateObject(), false);
+    EXPECT_EQ(view.getPrivateObject(), dh.get());
+    EXPECT_EQ(view.choice(), 1);
+    EXPECT_EQ(view.keyReference(), -1);
+    const ias::CCioPublicDHKey none{ias::Owned<IAS::CCioPublicKey>()};
+    const std::pair<std::function<void()>, const char*> failures[] = {
+        {[&] { none.id(); }, testsupport::kIllegal},
+        {[&] { none.trustedUsage(); }, testsupport::kIllegal},
+        {[&] { none.value(); }, testsupport::kIllegal},
+        {[] { ias::CCioPublicRSAKey(ias::_HB("30 00")); }, kMissing},
+        {[] { ias::CCioX509Certificate(ias::_HB("04 00")); }, kDecoding}};
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.second);
+        try {
+            failure.first();
+            ADD_FAILURE() << "no exception";
+        } catch (const ias::CIASException& e) {
+            EXPECT_EQ(e.errorClass(), ias::CIASException::IAS_ERR_CARD_FRAMEWORK);
+            EXPECT_STREQ(e.descriptionA(), failure.second);
+        }
+    }
+}
+
+TEST(CioCertificateTest, ExportedObject) {
+    const std::string times =
+        tlv("17", ascii("230101000000Z")) + tlv(" 17", ascii("491231235959Z"));
+    const ias::CCioX509Certificate x509{ias::_HB(
+        cert("04 01 45 A1 04 03 02 07 80 A2 08 30 06 02 01 02 04 01 46 " + tlv("A4", times),
+             "30 06 04 04 3F 00 50 15 A0 00 02 01 05"))};
+    EXPECT_TRUE(x509.id() == ias::_HB("45"));
+    EXPECT_FALSE(x509.authority());
+    EXPECT_EQ(x509.trustedUsage().keyUsage(), 1u);
+    EXPECT_EQ(x509.identifiers().size(), 1u);
+    EXPECT_EQ(x509.validity(),
+              std::make_pair(std::string("20230101000000"), std::string("20491231235959")));
+    EXPECT_EQ(x509.value().type(), 2);
+    EXPECT_EQ(x509.subject().size(), 0u);
+    EXPECT_TRUE(x509.issuer() == ias::_HB("30 00"));
+    EXPECT_TRUE(x509.serialNumber() == ias::_HB("02 01 05"));
+    EXPECT_EQ(ias::CCioX509Certificate().certHash().size(), 0u);
 }
