@@ -103,4 +103,87 @@ TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
     EXPECT_EQ(again.NewCommands(), select("00A40204025032", "04"));
     reopened.load();
     EXPECT_EQ(again.NewCommands().size(), t0 ? 4u : 2u); // nothing but the READ BINARY added
+
+    // Every directory file EF.OD names, and every object in it, as the card
+    // description in scripts/gen-cards has them (the EC keys of the IAS ECC
+    // sample are skipped). Each file costs one FCP-bearing SELECT and
+    // ceil(size / 231) READ BINARY: the DF is already selected.
+    const std::vector<std::string> described =
+        t0 ? std::vector<std::string>{"User PIN|PUK", "Signature key", "Signature key (public)",
+                                      "Signature certificate", "Card holder data"}
+           : std::vector<std::string>{"User PIN|Signature PIN|PUK",
+                                      "Authentication key|Signature key",
+                                      "Authentication key (public)|Signature key (public)",
+                                      "Authentication certificate|Signature certificate",
+                                      "Card holder data|Chip serial number"};
+    const std::vector<int> aodfFirst = {8, 0, 1, 4, 7}; // EF.OD order: AODF last
+    std::vector<std::string> found;
+    for (int choice : aodfFirst) {
+        ias::CCiaPath path;
+        for (const auto& entry : od.cioFiles()) {
+            if (entry.first == choice) {
+                path = entry.second;
+            }
+        }
+        if (t0) { // the T=0 sample goes by the application's AID, as above
+            const ias::CBlob full = path.efidOrPath();
+            path = appPath + PathOf(ias::CBlob(full.data() + full.size() - 2, 2));
+        }
+        TraceMark fileMark;
+        std::string labels;
+        auto collect = [&](const auto& objects) {
+            for (const auto* o : objects) {
+                labels += (labels.empty() ? "" : "|") + Text(o->label());
+            }
+        };
+        unsigned int size = 0;
+        switch (choice) {
+        case 8: {
+            ias::CAuthObjectFile f(card, path);
+            f.load();
+            collect(f.objects());
+            size = f.size();
+            const auto* pin = dynamic_cast<const ias::CCioPasswordAuth*>(f.objects()[0]);
+            ASSERT_NE(pin, nullptr);
+            EXPECT_EQ(pin->pwdReference(), 0x81);
+            break;
+        }
+        case 0: {
+            ias::CPrivateKeyFile f(card, path);
+            f.load();
+            collect(f.objects());
+            size = f.size();
+            break;
+        }
+        case 1: {
+            ias::CPublicKeyFile f(card, path);
+            f.load();
+            collect(f.objects());
+            size = f.size();
+            break;
+        }
+        case 4: {
+            ias::CCertificateFile f(card, path);
+            f.load();
+            collect(f.objects());
+            size = f.size();
+            break;
+        }
+        default: {
+            ias::CDataContainerFile f(card, path);
+            f.load();
+            collect(f.objects());
+            size = f.size();
+        }
+        }
+        found.push_back(labels);
+        int fileSelects = 0, fileReads = 0;
+        for (const std::string& c : fileMark.NewCommands()) {
+            fileSelects += c.compare(2, 2, "A4") == 0;
+            fileReads += c.compare(2, 2, "B0") == 0;
+        }
+        EXPECT_EQ(fileSelects, 1) << labels;
+        EXPECT_EQ(fileReads, static_cast<int>((size + 230) / 231)) << labels;
+    }
+    EXPECT_EQ(found, described);
 }
