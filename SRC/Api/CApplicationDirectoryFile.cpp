@@ -6,8 +6,6 @@
 namespace ias {
 
 namespace {
-const unsigned char kEfDir[] = {0x2F, 0x00};
-
 // Readers opened on a handle refuse one that was never connected.
 CIASCard& connected(CIASCard& card) {
     if (card.getPCSCHandle() == 0) {
@@ -27,7 +25,7 @@ CApplicationDirectoryFile::CApplicationDirectoryFile()
 
 CApplicationDirectoryFile::CApplicationDirectoryFile(CIASCard& card) : CApplicationDirectoryFile() {
     CCiaPath path;
-    path.setEfidOrPath(CBlob(kEfDir, sizeof kEfDir));
+    path.setEfidOrPath(_HB("2F00"));
     open(connected(card), path);
 }
 

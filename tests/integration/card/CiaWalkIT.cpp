@@ -48,6 +48,7 @@ TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
     const unsigned int dirSize = t0 ? 96 : 128;
     EXPECT_EQ(dir.size(), dirSize);
     EXPECT_EQ(dir.path().length(), static_cast<int>(dirSize));
+    EXPECT_EQ(Hex(dir.path().efidOrPath()), "2F00");
     Wire wire =
         t0 ? Wire{"00A40204022F00", "00C0000010", "00C0000007"} : select("00A40204022F00", "");
     wire.push_back("00B00000" + Hex(ias::CBlob(1, static_cast<char>(dirSize))));
@@ -127,7 +128,7 @@ TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
         }
         if (t0) { // the T=0 sample goes by the application's AID, as above
             const ias::CBlob full = path.efidOrPath();
-            path = appPath + PathOf(ias::CBlob(full.data() + full.size() - 2, 2));
+            path = appPath + PathOf(full.substr(full.size() - 2, 2));
         }
         TraceMark fileMark;
         std::string labels;
