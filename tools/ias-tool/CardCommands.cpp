@@ -105,7 +105,7 @@ void PinApdu(Session& s, const char* what, unsigned char ins, unsigned char p1,
         apdu[i] = 0;
     }
     if (sw != 0x9000) {
-        throw Failed(std::string(what) + " of PIN " + ias::_HB(ias::CBlob(1, static_cast<char>(ref))),
+        throw Failed(std::string(what) + " of PIN " + Hex(ias::CBlob(1, static_cast<char>(ref))),
                      ias::CIASException(ias::CIASException::IAS_ERR_CARD_FRAMEWORK, 0,
                                         "IsoException", sw));
     }
@@ -137,7 +137,7 @@ int PinCommand(Session& s, PinOp op, const PinOptions& p) {
                       : op == PinOp::Change ? "change-pin"
                                             : "unblock-pin");
     d["reader"] = s.readerName();
-    d["pin"] = ias::_HB(ias::CBlob(1, static_cast<char>(ref))).substr(0, 2);
+    d["pin"] = Hex(ias::CBlob(1, static_cast<char>(ref)));
     d["result"] = op == PinOp::Verify ? "verified" : op == PinOp::Change ? "changed" : "unblocked";
     Print(d, s.options().json);
     return EXIT_OK;
@@ -145,6 +145,8 @@ int PinCommand(Session& s, PinOp op, const PinOptions& p) {
 
 int Apdu(Session& s, const std::vector<std::string>& hex) {
     Json d = Document("apdu");
+    s.card();
+    d["reader"] = s.readerName();
     d["exchanges"] = Json::array();
     for (const std::string& h : hex) {
         ias::CBlob command;
@@ -162,9 +164,8 @@ int Apdu(Session& s, const std::vector<std::string>& hex) {
         const unsigned short sw = s.transmit(command, response);
         char swText[8];
         std::snprintf(swText, sizeof swText, "%04X", sw);
-        d["reader"] = s.readerName();
         d["exchanges"].push_back(Json{{"command", Hex(command, "")},
-                                      {"response", Hex(response, "")},
+                                      {"response", response.size() ? Json(Hex(response, "")) : Json()},
                                       {"sw", swText},
                                       {"meaning", SwMeaning(sw)}});
     }

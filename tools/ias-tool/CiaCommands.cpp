@@ -80,7 +80,7 @@ Json FileHeader(const char* name, const ias::CCiaFile& file) {
     f["size"] = file.size();
     f["fcp"] = Json{{"raw", Hex(fcp, "")},
                     {"fileId", HexOrNull(fcp.fileIdentifier())},
-                    {"sfi", sfi.size() ? Json(sfi[0]) : Json()},
+                    {"sfi", sfi.size() && sfi[0] != fcp.noShortFileID() ? Json(sfi[0] >> 3) : Json()},
                     {"type", fcp.type() == ias::CFileControlParameters::ElementaryFile ? "EF"
                              : fcp.type() == ias::CFileControlParameters::DedicatedFile ? "DF"
                                                                                          : "unknown"},

@@ -23,7 +23,7 @@ void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk)
     if (puk) {
         cmd->add_option("--puk", p.puk, "reference of the PIN (PUK) verified first")->required();
     }
-    cmd->add_option("--pin-env", p.env,
+    CLI::Option* env = cmd->add_option("--pin-env", p.env,
                     twoSecrets ? "variable holding the current PIN (or the PUK)"
                                : "variable holding the PIN");
     if (twoSecrets) {
@@ -31,7 +31,8 @@ void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk)
     }
     cmd->add_flag("--pin-stdin", p.fromStdin,
                   twoSecrets ? "read the PINs from standard input, one line each"
-                             : "read the PIN from standard input");
+                             : "read the PIN from standard input")
+        ->excludes(env);
 }
 
 } // namespace
