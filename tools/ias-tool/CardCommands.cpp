@@ -65,8 +65,7 @@ void ReadTerminal(const std::string& prompt, Secret& s) {
 
 // One secret from the source the options name: --pin-stdin (a line each),
 // the environment variable `env`, or the terminal.
-void ReadSecret(const PinOptions& p, const std::string& env, const std::string& prompt,
-                Secret& s) {
+void ReadSecret(const PinOptions& p, const std::string& env, const std::string& prompt, Secret& s) {
     if (p.fromStdin) {
         ReadLine(std::cin, s);
     } else if (!env.empty()) {
@@ -93,8 +92,8 @@ unsigned char Reference(const std::string& text) {
 }
 
 // Sends INS with P1 and the PIN reference; the PIN bytes are masked in --verbose.
-void PinApdu(Session& s, const char* what, unsigned char ins, unsigned char p1,
-             unsigned char ref, Secret& pin) {
+void PinApdu(Session& s, const char* what, unsigned char ins, unsigned char p1, unsigned char ref,
+             Secret& pin) {
     ias::CBlob apdu(std::string{0x00, static_cast<char>(ins), static_cast<char>(p1),
                                 static_cast<char>(ref), static_cast<char>(pin.value().size())});
     apdu += ias::CBlob(pin.value());
@@ -105,9 +104,9 @@ void PinApdu(Session& s, const char* what, unsigned char ins, unsigned char p1,
         apdu[i] = 0;
     }
     if (sw != 0x9000) {
-        throw Failed(std::string(what) + " of PIN " + Hex(ias::CBlob(1, static_cast<char>(ref))),
-                     ias::CIASException(ias::CIASException::IAS_ERR_CARD_FRAMEWORK, 0,
-                                        "IsoException", sw));
+        throw Failed(
+            std::string(what) + " of PIN " + Hex(ias::CBlob(1, static_cast<char>(ref))),
+            ias::CIASException(ias::CIASException::IAS_ERR_CARD_FRAMEWORK, 0, "IsoException", sw));
     }
 }
 
@@ -133,7 +132,7 @@ int PinCommand(Session& s, PinOp op, const PinOptions& p) {
         ReadSecret(p, p.env, "PIN: ", first);
         PinApdu(s, "VERIFY", 0x20, 0x00, ref, first);
     }
-    Json d = Document(op == PinOp::Verify ? "verify-pin"
+    Json d = Document(op == PinOp::Verify   ? "verify-pin"
                       : op == PinOp::Change ? "change-pin"
                                             : "unblock-pin");
     d["reader"] = s.readerName();
@@ -156,18 +155,19 @@ int Apdu(Session& s, const std::vector<std::string>& hex) {
             throw Failure{EXIT_USAGE, "'" + h + "' is not hexadecimal"};
         }
         if (h.find_first_not_of("0123456789abcdefABCDEF \t") != std::string::npos ||
-            command.size() * 2 != h.size() - static_cast<std::size_t>(std::count_if(
-                                                  h.begin(), h.end(), ::isspace))) {
+            command.size() * 2 !=
+                h.size() - static_cast<std::size_t>(std::count_if(h.begin(), h.end(), ::isspace))) {
             throw Failure{EXIT_USAGE, "'" + h + "' is not whole hexadecimal bytes"};
         }
         ias::CBlob response;
         const unsigned short sw = s.transmit(command, response);
         char swText[8];
         std::snprintf(swText, sizeof swText, "%04X", sw);
-        d["exchanges"].push_back(Json{{"command", Hex(command, "")},
-                                      {"response", response.size() ? Json(Hex(response, "")) : Json()},
-                                      {"sw", swText},
-                                      {"meaning", SwMeaning(sw)}});
+        d["exchanges"].push_back(
+            Json{{"command", Hex(command, "")},
+                 {"response", response.size() ? Json(Hex(response, "")) : Json()},
+                 {"sw", swText},
+                 {"meaning", SwMeaning(sw)}});
     }
     Print(d, s.options().json);
     return EXIT_OK;

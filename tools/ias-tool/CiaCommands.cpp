@@ -68,9 +68,13 @@ Json SecurityAttributes(const ias::CFileControlParameters& fcp) {
 
 // What every file shows: its name, path, FCP and compact security attributes.
 Json FileHeader(const char* name, const ias::CCiaFile& file) {
-    static const char* const kStates[] = {
-        "no information", "creation",   "initialisation", "operational (activated)",
-        "operational (deactivated)", "termination", "other"};
+    static const char* const kStates[] = {"no information",
+                                          "creation",
+                                          "initialisation",
+                                          "operational (activated)",
+                                          "operational (deactivated)",
+                                          "termination",
+                                          "other"};
     const ias::CFileControlParameters& fcp = file.fileControlParameters();
     const ias::CCiaPath path = file.path();
     const ias::CBlob sfi = fcp.shortFileIdentifier();
@@ -78,13 +82,14 @@ Json FileHeader(const char* name, const ias::CCiaFile& file) {
     f["file"] = name;
     f["path"] = PathText(path);
     f["size"] = file.size();
-    f["fcp"] = Json{{"raw", Hex(fcp, "")},
-                    {"fileId", HexOrNull(fcp.fileIdentifier())},
-                    {"sfi", sfi.size() && sfi[0] != fcp.noShortFileID() ? Json(sfi[0] >> 3) : Json()},
-                    {"type", fcp.type() == ias::CFileControlParameters::ElementaryFile ? "EF"
-                             : fcp.type() == ias::CFileControlParameters::DedicatedFile ? "DF"
-                                                                                         : "unknown"},
-                    {"state", kStates[fcp.state()]}};
+    f["fcp"] =
+        Json{{"raw", Hex(fcp, "")},
+             {"fileId", HexOrNull(fcp.fileIdentifier())},
+             {"sfi", sfi.size() && sfi[0] != fcp.noShortFileID() ? Json(sfi[0] >> 3) : Json()},
+             {"type", fcp.type() == ias::CFileControlParameters::ElementaryFile  ? "EF"
+                      : fcp.type() == ias::CFileControlParameters::DedicatedFile ? "DF"
+                                                                                 : "unknown"},
+             {"state", kStates[fcp.state()]}};
     f["securityAttributes"] = SecurityAttributes(fcp);
     return f;
 }
@@ -141,15 +146,15 @@ ias::CCiaPath Resolve(const Application& a, const ias::CCiaPath& p) {
 Json ApplicationJson(const ias::CApplicationTemplate& t) {
     return Json{{"aid", HexOrNull(t.aid())},
                 {"label", TextOrNull(t.label())},
-                {"path", t.path().size() ? Json(PathText(ias::CCiaPath(Fid(Hex(t.path(), "").c_str()))))
-                                         : Json()},
-                {"discretionaryData", HexOrNull(t.discretionaryDOBerTlv().size()
-                                                    ? t.discretionaryDOBerTlv()
-                                                    : t.discretionaryDONonBerTlv())}};
+                {"path", t.path().size()
+                             ? Json(PathText(ias::CCiaPath(Fid(Hex(t.path(), "").c_str()))))
+                             : Json()},
+                {"discretionaryData",
+                 HexOrNull(t.discretionaryDOBerTlv().size() ? t.discretionaryDOBerTlv()
+                                                            : t.discretionaryDONonBerTlv())}};
 }
 
-template <class F>
-auto Read(Session& s, const std::string& what, F f) -> decltype(f()) {
+template <class F> auto Read(Session& s, const std::string& what, F f) -> decltype(f()) {
     s.note("library reads " + what + " (its APDUs are not shown)");
     try {
         return f();
@@ -174,8 +179,9 @@ Json DumpDir(Session& s, ias::CApplicationDirectoryFile& dir) {
 }
 
 const char* CioKind(int choice) {
-    static const char* const kKinds[] = {"PrKDF", "PuKDF", "PuKDF (trusted)", "SKDF", "CDF",
-                                         "CDF (trusted)", "CDF (useful)", "DODF", "AODF"};
+    static const char* const kKinds[] = {"PrKDF",        "PuKDF", "PuKDF (trusted)",
+                                         "SKDF",         "CDF",   "CDF (trusted)",
+                                         "CDF (useful)", "DODF",  "AODF"};
     return choice >= 0 && choice <= 8 ? kKinds[choice] : "unknown";
 }
 

@@ -49,18 +49,18 @@ const Named kStatusWords[] = {
 };
 
 const Named kPcscCodes[] = {
-    {0x80100001, "SCARD_F_INTERNAL_ERROR"},  {0x80100002, "SCARD_E_CANCELLED"},
-    {0x80100003, "SCARD_E_INVALID_HANDLE"},  {0x80100004, "SCARD_E_INVALID_PARAMETER"},
-    {0x80100006, "SCARD_E_NO_MEMORY"},       {0x80100008, "SCARD_E_INSUFFICIENT_BUFFER"},
-    {0x80100009, "SCARD_E_UNKNOWN_READER"},  {0x8010000A, "SCARD_E_TIMEOUT"},
-    {0x8010000B, "SCARD_E_SHARING_VIOLATION"}, {0x8010000C, "SCARD_E_NO_SMARTCARD"},
-    {0x8010000D, "SCARD_E_UNKNOWN_CARD"},    {0x8010000F, "SCARD_E_PROTO_MISMATCH"},
-    {0x80100010, "SCARD_E_NOT_READY"},       {0x80100011, "SCARD_E_INVALID_VALUE"},
-    {0x80100013, "SCARD_F_COMM_ERROR"},      {0x80100016, "SCARD_E_NOT_TRANSACTED"},
+    {0x80100001, "SCARD_F_INTERNAL_ERROR"},     {0x80100002, "SCARD_E_CANCELLED"},
+    {0x80100003, "SCARD_E_INVALID_HANDLE"},     {0x80100004, "SCARD_E_INVALID_PARAMETER"},
+    {0x80100006, "SCARD_E_NO_MEMORY"},          {0x80100008, "SCARD_E_INSUFFICIENT_BUFFER"},
+    {0x80100009, "SCARD_E_UNKNOWN_READER"},     {0x8010000A, "SCARD_E_TIMEOUT"},
+    {0x8010000B, "SCARD_E_SHARING_VIOLATION"},  {0x8010000C, "SCARD_E_NO_SMARTCARD"},
+    {0x8010000D, "SCARD_E_UNKNOWN_CARD"},       {0x8010000F, "SCARD_E_PROTO_MISMATCH"},
+    {0x80100010, "SCARD_E_NOT_READY"},          {0x80100011, "SCARD_E_INVALID_VALUE"},
+    {0x80100013, "SCARD_F_COMM_ERROR"},         {0x80100016, "SCARD_E_NOT_TRANSACTED"},
     {0x80100017, "SCARD_E_READER_UNAVAILABLE"}, {0x8010001D, "SCARD_E_NO_SERVICE"},
-    {0x8010001E, "SCARD_E_SERVICE_STOPPED"}, {0x8010002E, "SCARD_E_NO_READERS_AVAILABLE"},
-    {0x80100066, "SCARD_W_UNRESPONSIVE_CARD"}, {0x80100067, "SCARD_W_UNPOWERED_CARD"},
-    {0x80100068, "SCARD_W_RESET_CARD"},      {0x80100069, "SCARD_W_REMOVED_CARD"},
+    {0x8010001E, "SCARD_E_SERVICE_STOPPED"},    {0x8010002E, "SCARD_E_NO_READERS_AVAILABLE"},
+    {0x80100066, "SCARD_W_UNRESPONSIVE_CARD"},  {0x80100067, "SCARD_W_UNPOWERED_CARD"},
+    {0x80100068, "SCARD_W_RESET_CARD"},         {0x80100069, "SCARD_W_REMOVED_CARD"},
 };
 
 std::string Lookup(const Named* table, std::size_t n, unsigned long code) {
@@ -81,7 +81,8 @@ std::string Hex4(unsigned long v, int digits) {
 std::vector<unsigned char> HexBytes(const std::string& text) {
     std::vector<unsigned char> out;
     for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-        out.push_back(static_cast<unsigned char>(std::strtoul(text.substr(i, 2).c_str(), nullptr, 16)));
+        out.push_back(
+            static_cast<unsigned char>(std::strtoul(text.substr(i, 2).c_str(), nullptr, 16)));
     }
     return out;
 }

@@ -7,16 +7,17 @@
 
 namespace {
 
-const char* const kExitCodes = "Exit codes:\n"
-                               "  0  success\n"
-                               "  1  usage error (bad option, argument or PIN input)\n"
-                               "  2  no reader, no card, unknown reader or a PC/SC failure\n"
-                               "  3  the card refused a command (status word shown)\n"
-                               "  4  wrong PIN (tries left shown) or PIN blocked\n"
-                               "  5  bad card data (a file that does not decode)\n"
-                               "PINs are never taken from the command line: they are read from\n"
-                               "the terminal without echo, from --pin-stdin or --pin-env VAR.\n"
-                               "--json output follows the schema \"ias-tool/1\" (ias-tool-json.md).";
+const char* const kExitCodes =
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  usage error (bad option, argument or PIN input)\n"
+    "  2  no reader, no card, unknown reader or a PC/SC failure\n"
+    "  3  the card refused a command (status word shown)\n"
+    "  4  wrong PIN (tries left shown) or PIN blocked\n"
+    "  5  bad card data (a file that does not decode)\n"
+    "PINs are never taken from the command line: they are read from\n"
+    "the terminal without echo, from --pin-stdin or --pin-env VAR.\n"
+    "--json output follows the schema \"ias-tool/1\" (ias-tool-json.md).";
 
 void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk) {
     cmd->add_option("--pin", p.pin, "PIN reference, hexadecimal (81 or 0x81)")->required();
@@ -24,8 +25,8 @@ void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk)
         cmd->add_option("--puk", p.puk, "reference of the PIN (PUK) verified first")->required();
     }
     CLI::Option* env = cmd->add_option("--pin-env", p.env,
-                    twoSecrets ? "variable holding the current PIN (or the PUK)"
-                               : "variable holding the PIN");
+                                       twoSecrets ? "variable holding the current PIN (or the PUK)"
+                                                  : "variable holding the PIN");
     if (twoSecrets) {
         cmd->add_option("--new-pin-env", p.newEnv, "variable holding the new PIN");
     }
