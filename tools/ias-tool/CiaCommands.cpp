@@ -121,7 +121,7 @@ Application FindApplication(Session& s, const ias::CApplicationDirectoryFile& di
                 ias::CObjectDirectoryFile probe(s.card(), base + Fid("5031"));
                 return Application{t, base, byAid == 1};
             } catch (const ias::CIASException& e) {
-                s.note("not there: " + std::string(e.descriptionA()));
+                s.note(Failed("not there", e).message);
             }
         }
     }
