@@ -1,0 +1,323 @@
+#include "Tool.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+
+namespace tool {
+
+namespace {
+
+struct Named {
+    unsigned long code;
+    const char* text;
+};
+
+// The status words a user meets most; SW1 alone for the families that carry
+// a count or a length in SW2.
+const Named kStatusWords[] = {
+    {0x9000, "normal processing"},
+    {0x6281, "part of the returned data may be corrupted"},
+    {0x6282, "end of file reached before reading Le bytes"},
+    {0x6283, "selected file deactivated"},
+    {0x6581, "memory failure"},
+    {0x6700, "wrong length"},
+    {0x6881, "logical channel not supported"},
+    {0x6882, "secure messaging not supported"},
+    {0x6981, "command incompatible with file structure"},
+    {0x6982, "security status not satisfied"},
+    {0x6983, "authentication method blocked"},
+    {0x6984, "reference data not usable"},
+    {0x6985, "conditions of use not satisfied"},
+    {0x6986, "command not allowed (no current EF)"},
+    {0x6987, "expected secure messaging data objects missing"},
+    {0x6988, "incorrect secure messaging data objects"},
+    {0x6A80, "incorrect parameters in the command data field"},
+    {0x6A81, "function not supported"},
+    {0x6A82, "file or application not found"},
+    {0x6A83, "record not found"},
+    {0x6A84, "not enough memory space in the file"},
+    {0x6A86, "incorrect parameters P1-P2"},
+    {0x6A88, "referenced data or reference data not found"},
+    {0x6B00, "wrong parameters P1-P2"},
+    {0x6D00, "instruction code not supported or invalid"},
+    {0x6E00, "class not supported"},
+    {0x6F00, "no precise diagnosis"},
+};
+
+const Named kPcscCodes[] = {
+    {0x80100001, "SCARD_F_INTERNAL_ERROR"},     {0x80100002, "SCARD_E_CANCELLED"},
+    {0x80100003, "SCARD_E_INVALID_HANDLE"},     {0x80100004, "SCARD_E_INVALID_PARAMETER"},
+    {0x80100006, "SCARD_E_NO_MEMORY"},          {0x80100008, "SCARD_E_INSUFFICIENT_BUFFER"},
+    {0x80100009, "SCARD_E_UNKNOWN_READER"},     {0x8010000A, "SCARD_E_TIMEOUT"},
+    {0x8010000B, "SCARD_E_SHARING_VIOLATION"},  {0x8010000C, "SCARD_E_NO_SMARTCARD"},
+    {0x8010000D, "SCARD_E_UNKNOWN_CARD"},       {0x8010000F, "SCARD_E_PROTO_MISMATCH"},
+    {0x80100010, "SCARD_E_NOT_READY"},          {0x80100011, "SCARD_E_INVALID_VALUE"},
+    {0x80100013, "SCARD_F_COMM_ERROR"},         {0x80100016, "SCARD_E_NOT_TRANSACTED"},
+    {0x80100017, "SCARD_E_READER_UNAVAILABLE"}, {0x8010001D, "SCARD_E_NO_SERVICE"},
+    {0x8010001E, "SCARD_E_SERVICE_STOPPED"},    {0x8010002E, "SCARD_E_NO_READERS_AVAILABLE"},
+    {0x80100066, "SCARD_W_UNRESPONSIVE_CARD"},  {0x80100067, "SCARD_W_UNPOWERED_CARD"},
+    {0x80100068, "SCARD_W_RESET_CARD"},         {0x80100069, "SCARD_W_REMOVED_CARD"},
+};
+
+std::string Lookup(const Named* table, std::size_t n, unsigned long code) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (table[i].code == code) {
+            return table[i].text;
+        }
+    }
+    return "";
+}
+
+std::string Hex4(unsigned long v, int digits) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*lX", digits, v);
+    return buffer;
+}
+
+std::vector<unsigned char> HexBytes(const std::string& text) {
+    std::vector<unsigned char> out;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+        out.push_back(
+            static_cast<unsigned char>(std::strtoul(text.substr(i, 2).c_str(), nullptr, 16)));
+    }
+    return out;
+}
+
+std::string Trim(const std::string& s) {
+    const std::size_t b = s.find_first_not_of(" \t\r");
+    const std::size_t e = s.find_last_not_of(" \t\r");
+    return b == std::string::npos ? "" : s.substr(b, e - b + 1);
+}
+
+} // namespace
+
+std::string Hex(const ias::CBlob& b, const char* separator) {
+    std::string out;
+    for (unsigned int i = 0; i < b.size(); ++i) {
+        out += (i ? separator : "") + Hex4(b[i], 2);
+    }
+    return out;
+}
+
+std::string Text(const ias::CBlob& b) {
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+std::string PathText(const ias::CCiaPath& path) {
+    const std::string fids = Hex(path.efidOrPath(), "");
+    std::string out = path.aid().size() ? "aid " + Hex(path.aid(), "") + ":" : "";
+    for (std::size_t i = 0; i < fids.size(); i += 4) {
+        out += (i ? "/" : "") + fids.substr(i, 4);
+    }
+    return out;
+}
+
+std::string SwMeaning(unsigned int sw) {
+    const std::size_t n = sizeof kStatusWords / sizeof kStatusWords[0];
+    std::string m = Lookup(kStatusWords, n, sw);
+    if (!m.empty()) {
+        return m;
+    }
+    const unsigned int sw2 = sw & 0xFF;
+    switch (sw >> 8) {
+    case 0x61:
+        return std::to_string(sw2) + " response bytes still available";
+    case 0x6C:
+        return "wrong Le: " + std::to_string(sw2) + " bytes available";
+    case 0x63:
+        if ((sw2 & 0xF0) == 0xC0) {
+            return "verification failed, " + std::to_string(sw2 & 0x0F) + " tries left";
+        }
+        return "warning: non-volatile memory changed";
+    case 0x62:
+        return "warning: non-volatile memory unchanged";
+    case 0x64:
+        return "execution error: non-volatile memory unchanged";
+    case 0x65:
+        return "execution error: non-volatile memory changed";
+    case 0x67:
+        return "wrong length";
+    case 0x68:
+        return "functions in CLA not supported";
+    case 0x69:
+        return "command not allowed";
+    case 0x6A:
+        return "wrong parameters P1-P2";
+    default:
+        return "";
+    }
+}
+
+std::string PcscName(unsigned long code) {
+    return Lookup(kPcscCodes, sizeof kPcscCodes / sizeof kPcscCodes[0], code);
+}
+
+Failure Failed(const std::string& what, const ias::CIASException& e) {
+    if (e.sw() != 0) {
+        const unsigned int sw = e.sw();
+        const bool pin = (sw & 0xFFF0) == 0x63C0 || sw == 0x6983;
+        return {pin ? EXIT_WRONG_PIN : EXIT_REFUSED,
+                what + ": card answered " + Hex4(sw, 4) + " (" + SwMeaning(sw) + ")"};
+    }
+    if ((e.error() & 0xFFFFFF00UL) == 0x80100000UL) {
+        const std::string name = PcscName(e.error());
+        return {EXIT_NO_CARD, what + ": PC/SC error 0x" + Hex4(e.error(), 8) +
+                                  (name.empty() ? "" : " (" + name + ")")};
+    }
+    return {EXIT_BAD_DATA, what + ": " + e.descriptionA()};
+}
+
+// atr.cnf: blocks of "Card:", "Atr:", "AtrMask:" lines; the first block whose
+// masked ATR matches names the card, and an empty mask matches any card.
+std::string CardName(const ias::CBlob& atr) {
+    const char* root = std::getenv("QV_PATH");
+    std::ifstream in(std::string(root && *root ? root : "/etc/Quovanta") + "/atr.cnf");
+    std::string line, name, ref;
+    while (std::getline(in, line)) {
+        const std::size_t colon = line.find(':');
+        if (line.empty() || line[0] == '#' || colon == std::string::npos) {
+            continue;
+        }
+        const std::string key = Trim(line.substr(0, colon)), value = Trim(line.substr(colon + 1));
+        if (key == "Card") {
+            name = value;
+        } else if (key == "Atr") {
+            ref = value;
+        } else if (key == "AtrMask") {
+            const std::vector<unsigned char> mask = HexBytes(value), reference = HexBytes(ref);
+            bool match = reference.size() >= mask.size() && atr.size() >= mask.size();
+            for (std::size_t i = 0; match && i < mask.size(); ++i) {
+                match = (atr[static_cast<unsigned int>(i)] & mask[i]) == reference[i];
+            }
+            if (match) {
+                return name;
+            }
+        }
+    }
+    return "";
+}
+
+Session::Session(const Options& options) : m_options(options) {
+    if (ias::IASInitialize(&m_context) != ias::IAS_S_OK) {
+        throw Failure{EXIT_NO_CARD, "cannot open a PC/SC context (is pcscd running?)"};
+    }
+}
+
+Session::~Session() {
+    m_card.reset();
+    ias::IASFinalize(m_context);
+}
+
+std::vector<std::string> Session::readers() {
+    unsigned long length = 0;
+    std::vector<std::string> names;
+    if (ias::IASListReadersA(m_context, nullptr, &length) != ias::IAS_S_OK) {
+        throw Failure{EXIT_NO_CARD, "listing the readers failed (is pcscd running?)"};
+    }
+    std::vector<char> buffer(length + 2, '\0');
+    if (length && ias::IASListReadersA(m_context, buffer.data(), &length) != ias::IAS_S_OK) {
+        throw Failure{EXIT_NO_CARD, "listing the readers failed (is pcscd running?)"};
+    }
+    for (const char* p = buffer.data(); *p; p += std::strlen(p) + 1) {
+        names.emplace_back(p);
+    }
+    return names;
+}
+
+bool Session::tryConnect(const std::string& name, ias::CIASCard& card) {
+    std::vector<char> n(name.begin(), name.end());
+    n.push_back('\0');
+    try {
+        return ias::IASConnectA(m_context, n.data(), card) == ias::IAS_S_OK;
+    } catch (const ias::CIASException& e) {
+        throw Failed("resetting the card in '" + name + "'", e);
+    }
+}
+
+ias::CIASCard& Session::card() {
+    if (m_card) {
+        return *m_card;
+    }
+    const std::vector<std::string> names = readers();
+    if (names.empty()) {
+        throw Failure{EXIT_NO_CARD, "no reader found"};
+    }
+    std::vector<std::string> candidates = names;
+    const std::string& wanted = m_options.reader;
+    if (!wanted.empty()) {
+        const bool index = wanted.find_first_not_of("0123456789") == std::string::npos;
+        candidates.clear();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (index ? std::to_string(i) == wanted : names[i] == wanted) {
+                candidates.push_back(names[i]);
+            }
+        }
+        if (candidates.empty()) {
+            throw Failure{EXIT_NO_CARD, "no reader '" + wanted + "' (" +
+                                            std::to_string(names.size()) + " readers; see " +
+                                            "'ias-tool readers')"};
+        }
+    }
+    auto card = std::make_unique<ias::CIASCard>();
+    for (const std::string& name : candidates) {
+        if (tryConnect(name, *card)) {
+            m_reader = name;
+            m_card = std::move(card);
+            return *m_card;
+        }
+    }
+    throw Failure{EXIT_NO_CARD, wanted.empty() ? std::string("no card in any reader")
+                                               : "no card in reader '" + candidates[0] + "'"};
+}
+
+unsigned short Session::transmit(const ias::CBlob& apdu, ias::CBlob& response,
+                                 unsigned int secretFrom) {
+    if (apdu.size() < 4) {
+        throw Failure{EXIT_USAGE, "an APDU needs at least CLA INS P1 P2"};
+    }
+    ias::CBlob data;
+    unsigned long le = 0;
+    const unsigned int n = apdu.size();
+    if (n == 5) {
+        le = apdu[4] ? apdu[4] : 256;
+    } else if (n > 5) {
+        const unsigned int lc = apdu[4];
+        if (n != 5 + lc && n != 6 + lc) {
+            throw Failure{EXIT_USAGE, "APDU length does not match its Lc byte"};
+        }
+        data = apdu.substr(5, lc);
+        if (n == 6 + lc) {
+            le = apdu[n - 1] ? apdu[n - 1] : 256;
+        }
+    }
+    if (m_options.verbose) {
+        std::string shown = "> " + Hex(apdu.substr(0, n < secretFrom ? n : secretFrom));
+        for (unsigned int i = secretFrom; i < n; ++i) {
+            shown += " **";
+        }
+        std::cerr << shown << "\n";
+    }
+    unsigned short sw = 0;
+    try {
+        card().sendAPDU(apdu[0], apdu[1], apdu[2], apdu[3], data, le, response, sw);
+    } catch (const ias::CIASException& e) {
+        throw Failed("sending " + Hex(apdu.substr(0, 4), ""), e);
+    }
+    if (m_options.verbose) {
+        std::cerr << "< " << Hex(response) << (response.size() ? " " : "") << Hex4(sw, 4) << " ("
+                  << SwMeaning(sw) << ")\n";
+    }
+    return sw;
+}
+
+void Session::note(const std::string& line) const {
+    if (m_options.verbose) {
+        std::cerr << "# " << line << "\n";
+    }
+}
+
+} // namespace tool

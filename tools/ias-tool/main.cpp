@@ -1,0 +1,109 @@
+// ias-tool: IAS ECC and IAS cards from the command line.
+#include "Tool.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace {
+
+const char* const kExitCodes =
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  usage error (bad option, argument or PIN input)\n"
+    "  2  no reader, no card, unknown reader or a PC/SC failure\n"
+    "  3  the card refused a command (status word shown)\n"
+    "  4  wrong PIN (tries left shown) or PIN blocked\n"
+    "  5  bad card data (a file that does not decode)\n"
+    "PINs are never taken from the command line: they are read from\n"
+    "the terminal without echo, from --pin-stdin or --pin-env VAR.\n"
+    "--json output follows the schema \"ias-tool/1\" (ias-tool-json.md).";
+
+void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk) {
+    cmd->add_option("--pin", p.pin, "PIN reference, hexadecimal (81 or 0x81)")->required();
+    if (puk) {
+        cmd->add_option("--puk", p.puk, "reference of the PIN (PUK) verified first")->required();
+    }
+    CLI::Option* env = cmd->add_option("--pin-env", p.env,
+                                       twoSecrets ? "variable holding the current PIN (or the PUK)"
+                                                  : "variable holding the PIN");
+    if (twoSecrets) {
+        cmd->add_option("--new-pin-env", p.newEnv, "variable holding the new PIN");
+    }
+    cmd->add_flag("--pin-stdin", p.fromStdin,
+                  twoSecrets ? "read the PINs from standard input, one line each"
+                             : "read the PIN from standard input")
+        ->excludes(env);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"ias-tool: read and use IAS ECC and IAS smart cards through PC/SC"};
+    app.footer(kExitCodes);
+    app.require_subcommand(1);
+    tool::Options options;
+    app.add_option("--reader", options.reader,
+                   "reader name or index (default: the first reader holding a card)");
+    app.add_flag("--json", options.json, "JSON output (schema ias-tool/1)");
+    app.add_flag("-v,--verbose", options.verbose, "show the APDUs on stderr, PIN data masked");
+
+    std::vector<std::string> apdus;
+    tool::PinOptions verify, change, unblock;
+    CLI::App* readers = app.add_subcommand("readers", "every reader, its card, ATR and card name");
+    CLI::App* info = app.add_subcommand("info", "card name and type, CIA application, EF.CIAInfo");
+    CLI::App* dump = app.add_subcommand("dump", "EF.DIR, EF.OD, EF.CIAInfo with FCP and security");
+    CLI::App* apdu = app.add_subcommand("apdu", "send raw APDUs, show response and status word");
+    apdu->add_option("HEX", apdus, "APDU in hexadecimal, blanks allowed")->required();
+    CLI::App* verifyPin = app.add_subcommand("verify-pin", "VERIFY a PIN");
+    PinOptionsOn(verifyPin, verify, false, false);
+    CLI::App* changePin = app.add_subcommand("change-pin", "verify the current PIN, set a new one");
+    PinOptionsOn(changePin, change, true, false);
+    CLI::App* unblockPin = app.add_subcommand("unblock-pin", "verify the PUK, set a new PIN");
+    PinOptionsOn(unblockPin, unblock, true, true);
+    for (CLI::App* sub : app.get_subcommands({})) {
+        sub->fallthrough();
+        sub->footer(kExitCodes);
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "ias-tool: " << e.what() << " (see ias-tool --help)\n";
+        return tool::EXIT_USAGE;
+    }
+
+    try {
+        tool::Session session(options);
+        if (readers->parsed()) {
+            return tool::Readers(session);
+        }
+        if (info->parsed()) {
+            return tool::Info(session);
+        }
+        if (dump->parsed()) {
+            return tool::Dump(session);
+        }
+        if (apdu->parsed()) {
+            return tool::Apdu(session, apdus);
+        }
+        if (verifyPin->parsed()) {
+            return tool::PinCommand(session, tool::PinOp::Verify, verify);
+        }
+        if (changePin->parsed()) {
+            return tool::PinCommand(session, tool::PinOp::Change, change);
+        }
+        return tool::PinCommand(session, tool::PinOp::Unblock, unblock);
+    } catch (const tool::Failure& f) {
+        std::cerr << "ias-tool: " << f.message << "\n";
+        return f.code;
+    } catch (const ias::CIASException& e) {
+        const tool::Failure f = tool::Failed("card access", e);
+        std::cerr << "ias-tool: " << f.message << "\n";
+        return f.code;
+    }
+}
