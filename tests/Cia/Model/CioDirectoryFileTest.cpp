@@ -290,11 +290,15 @@ typename File::ObjectList loadSample(File& file, const std::string& name, std::s
     const ias::CBlob bytes = sampleFile(name);
     file.load(bytes);
     EXPECT_EQ(file.objects().size(), count);
-    // The encoding is the file without the filler after the last element.
+    // The encoding is the file without the filler after the last element, and
+    // on the IAS ECC sample without the EC key ([0]) that ends its key files.
     const std::string all = ias::_HB(bytes);
     const std::string encoded = ias::_HB(static_cast<ias::CBlob>(file));
     EXPECT_EQ(all.substr(0, encoded.size()), encoded);
-    EXPECT_TRUE(std::regex_match(all.substr(encoded.size()), std::regex("((00|FF) )*")));
+    const std::string rest = all.substr(encoded.size());
+    const bool ecSkipped = name.rfind("sample-iasecc/p", 0) == 0;
+    EXPECT_TRUE(ecSkipped ? rest.rfind("A0 ", 0) == 0
+                          : std::regex_match(rest, std::regex("((00|FF) )*")));
     return file.objects();
 }
 } // namespace
