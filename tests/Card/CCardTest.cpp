@@ -102,19 +102,6 @@ TEST(CCardTest, ErrorOnAChainedPieceStopsTheChain) {
     EXPECT_TRUE(terminal.done());
 }
 
-TEST(CCardTest, PinCommandsSendTheDataUnchanged) {
-    ScriptedTerminal terminal;
-    CCard card(&terminal);
-    terminal.expect("00 20 00 81 04 31323334", "9000");
-    terminal.expect("00 24 01 82 06 313233343536", "9000");
-    terminal.expect("00 2C 02 81 04 39393939", "63C1");
-    card.verify(0x81, ZAZ::ByteVector("31323334"));
-    card.changeReferenceData(0x01, 0x82, ZAZ::ByteVector("313233343536"));
-    EXPECT_EQ(IsoSw([&] { card.resetRetryCounter(0x02, 0x81, ZAZ::ByteVector("39393939")); }),
-              0x63C1);
-    EXPECT_TRUE(terminal.done());
-}
-
 TEST(CCardTest, ConfigurationAndMissingTerminal) {
     CCard card;
     EXPECT_EQ(failureOf([&] { card.setMaxResponseLength(0); }),

@@ -51,21 +51,15 @@ ZAZ::PCSCException pcscError(unsigned long code) {
 }
 } // namespace
 
-TEST(CZazTerminalTest, EncodesShortApdusPerProtocol) {
+// The four cases under T=0 and T=1 are checked on the wire by ApduIT.
+TEST(CZazTerminalTest, EncodesShortApdusUnderRawAsUnderT1) {
     struct {
         std::uint32_t protocol;
         const char* data;
         std::uint32_t le;
         const char* wire;
     } rows[] = {
-        {kT0, "", 0, "00 B0 00 00 00 "},                 // case 1: T=0 needs P3
-        {kT1, "", 0, "00 B0 00 00 "},                    // case 1 on T=1: four bytes
-        {kT0, "", 0x10, "00 B0 00 00 10 "},              // case 2
-        {kT1, "", 256, "00 B0 00 00 00 "},               // Le 256 goes out as 00
-        {kT0, "3F00", 0, "00 B0 00 00 02 3F 00 "},       // case 3
-        {kT0, "3F00", 256, "00 B0 00 00 02 3F 00 "},     // case 4 on T=0: no Le
-        {kT1, "3F00", 0x20, "00 B0 00 00 02 3F 00 20 "}, // case 4 on T=1
-        {4, "3F00", 0x20, "00 B0 00 00 02 3F 00 20 "},   // raw: as T=1, not T=0
+        {4, "3F00", 0x20, "00 B0 00 00 02 3F 00 20 "}, // not as T=0
         {4, "", 0, "00 B0 00 00 "},
     };
     for (const auto& row : rows) {
@@ -185,17 +179,6 @@ TEST(CZazTerminalTest, ReconnectsToACardResetByAnotherApplication) {
     }
 }
 
-TEST(CZazTerminalTest, MissingWrapperFailsCleanly) {
-    CZazTerminal unbound;
-    ByteVector out;
-    std::uint16_t sw = 0;
-    const char* const unknown = "An unknown error occurred.";
-    EXPECT_EQ(failureOf([&] { unbound.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
-              unknown);
-    EXPECT_EQ(failureOf([&] { unbound.reset(); }), unknown);
-    EXPECT_EQ(failureOf([&] { unbound.atr(); }), unknown);
-}
-
 TEST(CZazTerminalTest, TransactionsRetryOnceAndIgnoreNotTransacted) {
     MockWrapper wrapper;
     EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
@@ -213,7 +196,7 @@ TEST(CZazTerminalTest, TransactionsRetryOnceAndIgnoreNotTransacted) {
               0x80100017u);
 }
 
-TEST(CZazTerminalTest, AssignmentBindsWithoutOwning) {
+TEST(CZazTerminalTest, AssignmentBindsWithoutOwningAndNoWrapperFails) {
     MockWrapper wrapper;
     EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
     std::string sent;
@@ -228,4 +211,11 @@ TEST(CZazTerminalTest, AssignmentBindsWithoutOwning) {
     EXPECT_EQ(bound.exchangeCount(), 1u);
     EXPECT_EQ(bound.readerName(), "R");
     // Neither terminal owns the mock, so destroying them must not delete it.
+
+    CZazTerminal unbound;
+    const char* const unknown = "An unknown error occurred.";
+    EXPECT_EQ(failureOf([&] { unbound.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
+              unknown);
+    EXPECT_EQ(failureOf([&] { unbound.reset(); }), unknown);
+    EXPECT_EQ(failureOf([&] { unbound.atr(); }), unknown);
 }

@@ -97,27 +97,22 @@ TEST(ByteVectorTest, EditingOperations) {
     v.clear();
     EXPECT_TRUE(v.empty());
     EXPECT_EQ(v.capacity(), 1024);
+
+    ByteVector small(4);
+    small.append(hex("01020304"));
+    small.append(small); // source lives in the storage that must move
+    EXPECT_EQ(small.toString(), "01 02 03 04 01 02 03 04 ");
+    small.assign(small.data() + 4, 2);
+    EXPECT_EQ(small.toString(), "01 02 ");
 }
 
-TEST(ByteVectorTest, AppendingItselfAcrossGrowth) {
-    ByteVector v(4);
-    v.append(hex("01020304"));
-    v.append(v); // source lives in the storage that must move
-    EXPECT_EQ(v.toString(), "01 02 03 04 01 02 03 04 ");
-    v.assign(v.data() + 4, 2);
-    EXPECT_EQ(v.toString(), "01 02 ");
-}
-
-TEST(ByteVectorTest, OrderingIsShorterFirstThenUnsignedBytes) {
+TEST(ByteVectorTest, OrderingAndViews) {
     EXPECT_TRUE(hex("FFFF") < hex("000000"));
     EXPECT_FALSE(hex("000000") < hex("FFFF"));
     EXPECT_TRUE(hex("0180") < hex("01FF")); // unsigned comparison
     EXPECT_FALSE(hex("01FF") < hex("01FF"));
     EXPECT_NE(hex("01"), hex("0100"));
-}
-
-TEST(ByteVectorTest, ViewFromOffset) {
-    const ByteVector v = hex("010203");
+    const ByteVector v = hex("010203"); // views from an offset
     EXPECT_EQ(ZAZ::ByteVectorBase(v, 1).size(), 2);
     EXPECT_EQ(*ZAZ::ByteVectorBase(v, 2).data(), 0x03);
     EXPECT_TRUE(ZAZ::ByteVectorBase(v, 3).empty());

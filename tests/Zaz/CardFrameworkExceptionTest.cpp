@@ -1,7 +1,5 @@
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
-#include "Zaz/PCSCException.h"
-#include "Zaz/PCSCResetException.h"
 #include "Zaz/SCardCommException.h"
 
 #include <gtest/gtest.h>
@@ -34,13 +32,8 @@ TEST(CardFrameworkExceptionTest, KeepsAtMost255Characters) {
     EXPECT_EQ(std::string(e.message()), longText.substr(0, 255));
 }
 
+// PCSCException's message and code: BoundaryTest and PCSCWrapperMicrosoftTest.
 TEST(CardFrameworkExceptionTest, PcscMessagesCarryTheCode) {
-    const ZAZ::PCSCResetException reset(1, 0x80100068, "PCSCResetException");
-    EXPECT_STREQ(reset.message(), "PCSCResetException. Error code = 0x80100068");
-    EXPECT_EQ(reset.getErrorCode(), 0x80100068u);
-    EXPECT_EQ(reset.getOrigin(), 1u);
-    EXPECT_EQ(reset.errorCode(), 0x80100068u);
-
     const ZAZ::SCardCommException plain(0x1F);
     EXPECT_STREQ(plain.message(), "SCardCommException with error code = 0x0000001F");
     EXPECT_EQ(plain.getOrigin(), 0u);

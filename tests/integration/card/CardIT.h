@@ -18,10 +18,10 @@ inline std::string Hex(const ZAZ::ByteVectorBase& b) {
     return Hex(b.begin(), static_cast<std::size_t>(b.size()));
 }
 
-/// Bytes i % 251 for i in [from, from + n), so misplaced pieces show up.
-inline ZAZ::ByteVector Pattern(int n, int from = 0) {
+/// Bytes i % 251 for i in [0, n), so misplaced pieces show up.
+inline ZAZ::ByteVector Pattern(int n) {
     ZAZ::ByteVector v(2048);
-    for (int i = from; i < from + n; ++i) {
+    for (int i = 0; i < n; ++i) {
         v.appendByte(static_cast<unsigned char>(i % 251));
     }
     return v;

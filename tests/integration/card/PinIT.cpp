@@ -96,6 +96,7 @@ TEST_F(PinIT, VerifyChangeAndUnblock) {
 
     const std::string text = log.Log();
     ASSERT_NE(text.find("00 20 00 81 XX"), std::string::npos) << "VERIFY not logged:\n" << text;
+    EXPECT_EQ(text.find("A4 02 00 04"), std::string::npos) << "overwrite traced";
     for (const char* pin :
          {"1234", "9999", "0000", "4321", "12345678", "000000", "123456", "5555"}) {
         // The log writes bytes as spaced hex: "31 32 33 34".
