@@ -1,5 +1,6 @@
-// Runs against the fake client library of FakePcsc.cpp, not pcscd: these are
-// the failures a running daemon does not produce on demand.
+// Runs against the fake client library of FakePcsc.cpp, not pcscd: the
+// failures a running daemon does not produce on demand, and the entry
+// functions' own argument and context checks.
 #include "FakePcsc.h"
 
 #include "TestSupport.h"
@@ -13,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <typeinfo>
 #include <sys/wait.h>
+#include <typeinfo>
 #include <unistd.h>
 #include <vector>
 
