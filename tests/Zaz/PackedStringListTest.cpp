@@ -33,10 +33,7 @@ TEST(PackedStringListTest, KeepsEntriesInOrderBehindLengthBytes) {
 
     list.clear();
     EXPECT_EQ(list.count(), 0);
-}
-
-TEST(PackedStringListTest, LongStringIsWrittenWholeBehindItsLowLengthByte) {
-    PackedStringList list;
+    // A long string is written whole behind its low length byte.
     list.append(std::string(300, 'x')); // 300 & 0xFF = 44
     EXPECT_EQ(list.bytes().size(), 301);
     EXPECT_EQ(list.get(0), std::string(44, 'x'));

@@ -25,12 +25,10 @@ protected:
     void TearDown() override { shm_unlink(objectName.c_str()); } // what a failure left
 };
 
-TEST(SharedMemoryNameTest, ObjectNameIsTruncatedUpperCaseSha1) {
+TEST_F(SharedMemoryTest, CreatorGetsZeroedDataAfterRandomHeaderAndCountOne) {
+    // The object's name: a truncated upper-case SHA-1 of the name.
     EXPECT_EQ(SYS_shm_object_name(""), "/DA39A3EE5E6B4B0D3255BFEF9560");
     EXPECT_EQ(SYS_shm_object_name("abc"), "/A9993E364706816ABA3E25717850");
-}
-
-TEST_F(SharedMemoryTest, CreatorGetsZeroedDataAfterRandomHeaderAndCountOne) {
     SharedMemory memory;
     memory.Connect(name, 100);
     ASSERT_TRUE(memory.IsConnected());
