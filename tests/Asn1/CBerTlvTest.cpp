@@ -106,7 +106,7 @@ TEST(CBerTlv, ParsesTagsAndLengthsAtAPosition) {
     }
 }
 
-TEST(CBerTlv, ScansListsAndChildren) {
+TEST(CBerTlv, ScansListsAndLooksUpChildren) {
     struct Row {
         const char* hex;
         bool padding; // parseList (padding skipped) or children of a 30 wrapper
@@ -151,9 +151,7 @@ TEST(CBerTlv, ScansListsAndChildren) {
     ASSERT_EQ(filtered.size(), 2u);
     EXPECT_EQ(hexOf(filtered[0].value()), "0A");
     EXPECT_EQ(hexOf(filtered[1].value()), "");
-}
-
-TEST(CBerTlv, ChildLookup) {
+    // a child tag must be unique
     const CBerTlv twice{ByteVector("62 08 83 02 3F 00 83 02 2F 00")};
     EXPECT_EQ(failureOf([&] { twice.child(0x83); }), kDecoding);
     EXPECT_TRUE(twice.child(0x84).isNull());
@@ -162,7 +160,7 @@ TEST(CBerTlv, ChildLookup) {
     EXPECT_EQ(once.children(0x82).size(), 1u);
 }
 
-TEST(CBerTlv, EncodesTagsAndLengths) {
+TEST(CBerTlv, EncodesTagsLengthsAndIntegers) {
     struct Row {
         unsigned int tag;
         int length;
@@ -192,9 +190,6 @@ TEST(CBerTlv, EncodesTagsAndLengths) {
     }
     EXPECT_EQ(CBerTlv().encode().size(), 0);
     EXPECT_EQ(failureOf([] { CBerTlv(0x80, -1); }), kIllegal);
-}
-
-TEST(CBerTlv, IntegerViews) {
     CBerTlv e(0x80, 0);
     EXPECT_EQ(hexOf(e.setUInt32(0).value()), "00");
     EXPECT_EQ(hexOf(e.setUInt32(0x10000).value()), "01 00 00");
@@ -212,7 +207,7 @@ TEST(CBerTlv, IntegerViews) {
     EXPECT_EQ(failureOf([&] { e.toUInt32(); }), kDecoding);
 }
 
-TEST(CBerTlv, WrongKindIsUnknownError) {
+TEST(CBerTlv, AssemblesAndRefusesTheWrongKind) {
     const CBerTlv null;
     CBerTlv primitive(0x80, 1);
     CBerTlv constructed(0x62, 0);
@@ -222,9 +217,6 @@ TEST(CBerTlv, WrongKindIsUnknownError) {
     EXPECT_EQ(failureOf([&] { primitive += CBerTlv(0x80, 0); }), kUnknown);
     EXPECT_EQ(failureOf([&] { constructed.toUInt8(); }), kUnknown);
     EXPECT_EQ(failureOf([&] { constructed.setUInt8(1); }), kUnknown);
-}
-
-TEST(CBerTlv, AssemblesConstructedElements) {
     CBerTlv fcp(0x62, 0);
     fcp += CBerTlv(0x82, ByteVector("38"));
     fcp += CBerTlv(0x83, ByteVector("3F 00"));

@@ -154,6 +154,13 @@ TEST_F(ConfigTest, NamesResolveBelowTheRootOrAbsolutely) {
         }
     }
     EXPECT_EQ(SYS_CfgOpen(nullptr), nullptr);
+    EnvGuard guard("QV_PATH"); // the root: /etc/Quovanta unless QV_PATH names another
+    unsetenv("QV_PATH");
+    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
+    setenv("QV_PATH", "", 1);
+    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
+    setenv("QV_PATH", "/some/where", 1);
+    EXPECT_EQ(SYS_CfgRoot(), "/some/where");
 }
 
 TEST_F(ConfigTest, NullHandlesAndArgumentsFail) {
@@ -195,16 +202,6 @@ TEST_F(ConfigTest, DirectoryWalkSkipsConfAndDotsAndCutsLongNames) {
     capacity = 4;
     ASSERT_EQ(SYS_CfgFirstEntry(handle, buffer, &capacity), 0);
     EXPECT_EQ(std::string(buffer, 8), "Long####"); // cut, unterminated
-}
-
-TEST(ConfigRootTest, DefaultsToEtcQuovanta) {
-    EnvGuard guard("QV_PATH");
-    unsetenv("QV_PATH");
-    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
-    setenv("QV_PATH", "", 1);
-    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
-    setenv("QV_PATH", "/some/where", 1);
-    EXPECT_EQ(SYS_CfgRoot(), "/some/where");
 }
 
 TEST_F(ConfigTest, GetStringReturnsValueOrEmpty) {
