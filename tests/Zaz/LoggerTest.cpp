@@ -185,19 +185,8 @@ TEST_F(LoggerTest, FileRotatesAtMaxSizeKeepingOneGeneration) {
     EXPECT_FALSE(std::filesystem::exists(logPath + ".1.1"));
 }
 
-// Levels, outputs, path and size show in what the logger does; the customs
-// text only in the record.
-TEST_F(LoggerTest, SettingsRecordKeepsTheCustomsCut) {
-    Configure(TextFile("Log.Customs: " + std::string(300, 'c') + "\n"));
-    ZAZ::OrvLoggerSettings settings;
-    ASSERT_TRUE(ZAZ::COrvLoggerInternal("LOG", "ZAZ").GetSettings(settings));
-    EXPECT_EQ(settings.customs, std::string(258, 'c'));
-    EXPECT_FALSE(ZAZ::COrvLoggerInternal("NOLOG", "ZAZ").GetSettings(settings));
-    EXPECT_FALSE(settings.enabled);
-}
-
 TEST_F(LoggerTest, TracePointsAndFacadeWriteRawTextUntilShutdown) {
-    Configure(TextFile("Log.Level.INFO: 1\n"));
+    Configure(TextFile("Log.Level.INFO: 1\nLog.Customs: " + std::string(300, 'c') + "\n"));
     Logger& facade = Logger::Instance();
     EXPECT_EQ(facade.GetFilePath(), logPath);
     EXPECT_FALSE(facade.IsOn(ZAZ::SEV_ERROR));
@@ -216,6 +205,11 @@ TEST_F(LoggerTest, TracePointsAndFacadeWriteRawTextUntilShutdown) {
         << content;
     Logger::ResetProcessLoggers();
     EXPECT_TRUE(TracePointRan(ZAZ::SEV_INFO, ZAZ::LVL_INFO));
+    // The customs text shows only in the settings record, cut to its buffer.
+    ZAZ::OrvLoggerSettings settings;
+    ASSERT_TRUE(ZAZ::COrvLoggerInternal("LOG", "ZAZ").GetSettings(settings));
+    EXPECT_EQ(settings.customs, std::string(258, 'c'));
+    EXPECT_FALSE(ZAZ::COrvLoggerInternal("NOLOG", "ZAZ").GetSettings(settings));
 }
 
 TEST_F(LoggerTest, ExceptionsAndPlatformClassesTraceTheirSteps) {

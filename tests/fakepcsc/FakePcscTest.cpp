@@ -150,7 +150,7 @@ TEST_F(FakePcscTest, EntryFunctionsCheckArgumentsAndTheOwningProcess) {
     EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + sizeof info), version);
 }
 
-TEST_F(FakePcscTest, WrapperReplacesAStaleContext) {
+TEST_F(FakePcscTest, WrapperReplacesAStaleContextAndFailedConnectsLeaveNothing) {
     PCSCWrapperMicrosoft wrapper;
     ZAZ::PackedStringList readers;
     wrapper.ListReaders(readers);
@@ -163,10 +163,9 @@ TEST_F(FakePcscTest, WrapperReplacesAStaleContext) {
     wrapper.ListReaders(readers);
     EXPECT_EQ(g_fake.establishCalls, 2);
     EXPECT_NE(wrapper.GetContext(), first);
-}
 
-TEST_F(FakePcscTest, FailedConnectLeavesTheWrapperEmpty) {
-    PCSCWrapperMicrosoft wrapper;
+    wrapper.Detach(true); // a failed connect leaves the wrapper empty
+    FakePcsc::Reset();
     g_fake.connect = Code(0x8010000C); // no smart card
     EXPECT_EQ(PcscCode([&] { wrapper.Connect("Fake Reader 0", SCARD_SHARE_SHARED, 3); },
                        typeid(ZAZ::PCSCException)),

@@ -60,7 +60,7 @@ protected:
 
 } // namespace
 
-TEST_F(PcscWrapperIT, TransmitTracesAndMasksPinCommandsThenOverwritesThem) {
+TEST_F(PcscWrapperIT, TransmitTracesAndMasksPinCommands) {
     LoggedConfigRoot root;
     const cardit::TraceMark mark;
     // PinIT checks the masking and the overwrite of plain PIN commands.
@@ -80,7 +80,7 @@ TEST_F(PcscWrapperIT, TransmitTracesAndMasksPinCommandsThenOverwritesThem) {
     EXPECT_FALSE(Has(log, "31 32 33 34")) << "PIN in the log";
 }
 
-TEST_F(PcscWrapperIT, TransactionsResetsAndReconnect) {
+TEST_F(PcscWrapperIT, TransactionsResetsReconnectAndDetach) {
     EXPECT_NE(PcscCode([&] { wrapper.EndTransaction(); }, typeid(ZAZ::PCSCException)), 0u);
     LoggedConfigRoot root;
     EXPECT_EQ(wrapper.BeginTransaction(), 0u);
@@ -102,13 +102,7 @@ TEST_F(PcscWrapperIT, TransactionsResetsAndReconnect) {
                              "SCardReconnect returned 0x00000000\n", "(ColdReset())"}) {
         EXPECT_TRUE(Has(log, line)) << line;
     }
-}
-
-// A reset by another client: ConnectIT sees the reset code, the reconnect and
-// the single resend on the wire.
-
-TEST_F(PcscWrapperIT, DetachAfterAttachWithoutOwnershipLeavesTheHandleConnected) {
-    LoggedConfigRoot root;
+    // A borrowed handle stays connected when the borrower detaches.
     {
         PCSCWrapperMicrosoft borrowed;
         borrowed.Attach(wrapper.GetCardHandle(), false);
