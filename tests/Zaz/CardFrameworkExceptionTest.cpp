@@ -6,7 +6,7 @@
 
 #include <string>
 
-TEST(CardFrameworkExceptionTest, ParsesTheErrorCodeAfterTheFirstEquals) {
+TEST(CardFrameworkExceptionTest, MessagesAndTheCodeParsedAfterTheFirstEquals) {
     struct {
         const char* message;
         unsigned long code;
@@ -26,10 +26,7 @@ TEST(CardFrameworkExceptionTest, ParsesTheErrorCodeAfterTheFirstEquals) {
     }
     const std::string longText(300, 'x'); // at most 255 characters are kept
     EXPECT_EQ(ZAZ::CardFrameworkException(longText.c_str()).message(), longText.substr(0, 255));
-}
-
-// PCSCException's message and code: BoundaryTest and PCSCWrapperMicrosoftTest.
-TEST(CardFrameworkExceptionTest, PcscMessagesCarryTheCode) {
+    // PCSCException's message and code: BoundaryTest and PCSCWrapperMicrosoftTest.
     const ZAZ::SCardCommException plain(0x1F);
     EXPECT_STREQ(plain.message(), "SCardCommException with error code = 0x0000001F");
     EXPECT_EQ(plain.getOrigin(), 0u);
