@@ -48,7 +48,7 @@ TEST(CBlobTest, PointerConstructorAppendsAZeroByteAndSizesAreCapped) {
     EXPECT_EQ(big[1533], 'b');
 }
 
-TEST(CBlobTest, IndexingAndSubstrBounds) {
+TEST(CBlobTest, IndexingSubstrBoundsAndHexText) {
     const CBlob blob = ias::_HB("0102030405");
     EXPECT_EQ(blob[4], 0x05);
     expectIllegalParameter([] { (void)ias::_HB("01")[1]; });
@@ -58,9 +58,7 @@ TEST(CBlobTest, IndexingAndSubstrBounds) {
     expectIllegalParameter([] { (void)ias::_HB("0102030405").substr(3, 3); });
     expectIllegalParameter([] { (void)ias::_HB("0102030405").substr(0xFFFFFFFFu, 2); });
     EXPECT_THROW(blob.substr(0, 768), std::bad_alloc);
-}
-
-TEST(CBlobTest, HexParsing) {
+    // hex text
     struct {
         const char* hex;
         const char* formatted;
