@@ -84,7 +84,7 @@ TEST_F(CCiaCardTest, SelectionCacheAndMasterFileLearning) {
 
 // 500 bytes at a maximum response of 231, one answer short: each READ asks
 // for what is left from where the data ended.
-TEST_F(CCiaCardTest, ReadsInChunksFromWhereTheDataEnded) {
+TEST_F(CCiaCardTest, ReadsInChunksFromWhereTheDataEndedInTheRightForm) {
     card.setMaxResponseLength(231);
     terminal.expect("00B00000E7", (std::string(462, 'A') + "9000").c_str());
     terminal.expect("00B000E7E7", (std::string(200, '5') + "9000").c_str());
@@ -93,21 +93,7 @@ TEST_F(CCiaCardTest, ReadsInChunksFromWhereTheDataEnded) {
     EXPECT_EQ(data.size(), 500);
     EXPECT_EQ(data[231], 0x55);
     EXPECT_EQ(data[499], 0xCC);
-}
-
-TEST_F(CCiaCardTest, MasterFileByResetWhenNoSelectWorks) {
-    terminal.expect("00 A4 00 0C 02 3F00 00", "6D00");
-    terminal.expect("00 A4 02 0C 02 2F00 00", "9000");
-    card.selectFile(ByteVector(), ByteVector("2F00"));
-    EXPECT_EQ(card.mfSelectP1(), 0xFE);
-    EXPECT_EQ(terminal.resets, 1);
-    card.invalidateSelection();
-    terminal.expect("00 A4 02 0C 02 2F00 00", "9000");
-    card.selectFile(ByteVector(), ByteVector("2F00"));
-    EXPECT_EQ(terminal.resets, 2);
-}
-
-TEST_F(CCiaCardTest, ReadInstructionForms) {
+    // the instruction and its parameters follow the file and the offset
     struct {
         std::uint16_t fileId;
         std::int32_t offset;
@@ -124,6 +110,18 @@ TEST_F(CCiaCardTest, ReadInstructionForms) {
         terminal.expect(row.command, "01029000");
         EXPECT_EQ(card.readBinary(row.fileId, row.offset, 2).toString(), "01 02 ");
     }
+}
+
+TEST_F(CCiaCardTest, MasterFileByResetWhenNoSelectWorks) {
+    terminal.expect("00 A4 00 0C 02 3F00 00", "6D00");
+    terminal.expect("00 A4 02 0C 02 2F00 00", "9000");
+    card.selectFile(ByteVector(), ByteVector("2F00"));
+    EXPECT_EQ(card.mfSelectP1(), 0xFE);
+    EXPECT_EQ(terminal.resets, 1);
+    card.invalidateSelection();
+    terminal.expect("00 A4 02 0C 02 2F00 00", "9000");
+    card.selectFile(ByteVector(), ByteVector("2F00"));
+    EXPECT_EQ(terminal.resets, 2);
 }
 
 TEST_F(CCiaCardTest, BadPathsAndReadArgumentsAreRefusedAndEndlessReadsStop) {

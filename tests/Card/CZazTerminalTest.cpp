@@ -162,7 +162,7 @@ TEST(CZazTerminalTest, ReconnectsToACardResetByAnotherApplication) {
     }
 }
 
-TEST(CZazTerminalTest, TransactionsRetryOnceAndIgnoreNotTransacted) {
+TEST(CZazTerminalTest, TransactionsRetryOnceAssignmentBindsNoWrapperFails) {
     MockWrapper wrapper;
     EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
     CZazTerminal terminal(&wrapper);
@@ -177,11 +177,7 @@ TEST(CZazTerminalTest, TransactionsRetryOnceAndIgnoreNotTransacted) {
         .WillOnce(Throw(pcscError(0x80100017)));
     EXPECT_EQ(PcscCode([&] { terminal.beginTransaction(); }, typeid(ZAZ::PCSCException)),
               0x80100017u);
-}
-
-TEST(CZazTerminalTest, AssignmentBindsWithoutOwningAndNoWrapperFails) {
-    MockWrapper wrapper;
-    EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
+    // Assignment binds without owning.
     std::string sent;
     EXPECT_CALL(wrapper, Transmit(_, _, _)).WillOnce(Invoke(answer(&sent, "9000")));
     CZazTerminal source(&wrapper);

@@ -84,7 +84,7 @@ struct TestSemaphore {
     int Value() const { return semctl(id, 0, GETVAL); }
 };
 
-TEST(SemaphoreKeyTest, NameFoldsIntoFourBytes) {
+TEST(SemaphoreSettingsTest, NameFoldsIntoAKeyAndSettingsFileWordsAreRecognised) {
     const struct {
         const char* name;
         unsigned char bytes[4];
@@ -103,14 +103,12 @@ TEST(SemaphoreKeyTest, NameFoldsIntoFourBytes) {
     EXPECT_EQ(SYS_SemaphoreKey((base + "x").c_str()), SYS_SemaphoreKey((base + "y").c_str()));
     EXPECT_NE(SYS_SemaphoreKey((base.substr(1) + "x").c_str()),
               SYS_SemaphoreKey((base.substr(1) + "y").c_str()));
-}
-
-TEST(SemaphoreSettingsTest, SettingsFileWordsAreRecognised) {
+    // The words of the settings file.
     const struct {
         const char* content; // null: no file
         int maxAttempts;
         int timeOut;
-    } cases[] = {
+    } files[] = {
         {nullptr, 5, 30},
         {kFast, 2, 1},
         {"SemMaxAttempt: 2\nTimeOutDelay: 1\n", 5, 30},
@@ -119,12 +117,12 @@ TEST(SemaphoreSettingsTest, SettingsFileWordsAreRecognised) {
         {"SemMaxAttempt : x TimeOutDelay : 4", 5, 4},
         {"SemMaxAttempt 8 TimeOutDelay : 2", 8, 2},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.content ? c.content : "(no file)");
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.content ? f.content : "(no file)");
         TestSemaphore semaphore;
-        ASSERT_GE(semaphore.Init(c.content), 0);
-        EXPECT_EQ(SYS_SemaphoreGetSettings().maxAttempts, c.maxAttempts);
-        EXPECT_EQ(SYS_SemaphoreGetSettings().timeOutSeconds, c.timeOut);
+        ASSERT_GE(semaphore.Init(f.content), 0);
+        EXPECT_EQ(SYS_SemaphoreGetSettings().maxAttempts, f.maxAttempts);
+        EXPECT_EQ(SYS_SemaphoreGetSettings().timeOutSeconds, f.timeOut);
     }
 }
 

@@ -1,6 +1,7 @@
-// APDU encoding through the public handle, checked against the bytes the
-// virtual card received; chaining, GET RESPONSE and status words are
-// unit-tested on a script (CCardTest).
+// APDU encoding through the public handle and the state IASConnectA leaves,
+// checked against the bytes the virtual card received; chaining, GET
+// RESPONSE, status words and the selection cache are unit-tested on a script
+// (CCardTest, CCiaCardTest).
 #include "CardIT.h"
 
 #include <string>
@@ -12,6 +13,7 @@ using cardit::TraceMark;
 namespace {
 
 class ApduIT : public cardit::ConnectedCard {};
+class SelectionIT : public cardit::ConnectedCard {};
 
 } // namespace
 
@@ -73,4 +75,15 @@ TEST_F(ApduIT, OversizedCommandsAreRefusedBeforeSending) {
     }
     // Still usable.
     EXPECT_EQ(Send("00A4000C", "", 0), 0x9000);
+}
+
+// After IASConnectA the MF is current: a child of it takes one SELECT, which
+// expects data and so carries Le 00 under T=1.
+TEST_F(SelectionIT, MasterFileIsCurrentAfterConnect) {
+    TraceMark mark;
+    cia().selectFileRaw(ZAZ::ByteVector(), ZAZ::ByteVector("2F00"), nullptr);
+    EXPECT_EQ(
+        mark.NewCommands(),
+        std::vector<std::string>{cardit::ProfileIsT0() ? "00A4020C022F00" : "00A4020C022F0000"});
+    EXPECT_TRUE(cia().selectionValid());
 }
