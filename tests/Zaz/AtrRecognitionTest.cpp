@@ -37,26 +37,24 @@ std::string NameFor(const char* atrHex, LONG* rv = nullptr) {
 
 } // namespace
 
-TEST(AtrRecognitionTest, HexTextIsReadInPairsWithoutValidation) {
+TEST(AtrRecognitionTest, HexTextAndTheComparisonsOfNamingAndLocating) {
     const struct {
         const char* text;
         const char* bytes;
-    } rows[] = {
+    } texts[] = {
         {"3B6e", "3B 6E"},
         {"3B6", "3B"}, // odd final digit dropped
         {"", ""},
         {"G0", "00"},      // 'G' gives nibble 16: only the low 8 bits of the byte survive
         {"3B 0", "3B 00"}, // a blank is not skipped: (-16 << 4) + 0 wraps to 00
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(ZAZ::AtrHexToBytes(row.text), Bytes(row.bytes));
+    for (const auto& t : texts) {
+        SCOPED_TRACE(t.text);
+        EXPECT_EQ(ZAZ::AtrHexToBytes(t.text), Bytes(t.bytes));
     }
     const std::string longText(200, 'F');
     EXPECT_EQ(ZAZ::AtrHexToBytes(longText.c_str()).size(), 64u); // 128 characters at most
-}
-
-TEST(AtrRecognitionTest, NamingComparesOverTheMaskLocatingOverTheAtr) {
+    // Naming compares over the mask, locating over the ATR.
     const struct {
         const char* atr;
         const char* reference;

@@ -163,7 +163,7 @@ TEST_F(ConfigTest, NamesResolveBelowTheRootOrAbsolutely) {
     EXPECT_EQ(SYS_CfgRoot(), "/some/where");
 }
 
-TEST_F(ConfigTest, NullHandlesAndArgumentsFail) {
+TEST_F(ConfigTest, NullArgumentsFailAndDirectoryWalkSkipsConfAndCutsNames) {
     int value = 0;
     capacity = sizeof buffer;
     EXPECT_EQ(SYS_CfgClose(nullptr), -1);
@@ -176,9 +176,7 @@ TEST_F(ConfigTest, NullHandlesAndArgumentsFail) {
     EXPECT_EQ(SYS_CfgGetValue(handle, "K", buffer, nullptr), -1);
     EXPECT_EQ(SYS_CfgGetInt(handle, "K", nullptr), -1);
     EXPECT_EQ(SYS_CfgFirstEntry(handle, buffer, &capacity), -1); // a plain file has no entries
-}
-
-TEST_F(ConfigTest, DirectoryWalkSkipsConfAndDotsAndCutsLongNames) {
+    // A directory's entries skip conf and the dots, and long names are cut.
     root.Write("cards/conf", "K: v\n");
     root.Write("cards/IAS", "");
     root.Write("cards/IASECC", "");

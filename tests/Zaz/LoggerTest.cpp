@@ -73,7 +73,7 @@ protected:
     }
 };
 
-TEST_F(LoggerTest, MissingIncompleteOrSwitchedOffConfigurationLogsNothing) {
+TEST_F(LoggerTest, NothingUnlessConfiguredThenLevelMaskCounterAndHexBuffers) {
     const struct {
         const char* conf;     // LOG/conf, null: absent
         const char* settings; // LOG/ZAZ, null: absent
@@ -98,9 +98,7 @@ TEST_F(LoggerTest, MissingIncompleteOrSwitchedOffConfigurationLogsNothing) {
             EXPECT_FALSE(TracePointRan(severity, ZAZ::LVL_INFO));
         }
     }
-}
-
-TEST_F(LoggerTest, LevelMaskCounterAndHexBuffers) {
+    // Configured: the level mask, the line counter and hex buffers.
     Configure(TextFile("Log.Level.DEBUG: 1\nLog.Level.ERROR: 1\n"));
     auto logger = Create();
     ASSERT_NE(logger, nullptr);

@@ -64,7 +64,7 @@ TEST_F(SharedMemoryTest, CreatorGetsZeroedBoundedDataAfterRandomHeaderAndCountOn
 
 // Two processes see each other's bytes with the counter at 2; whichever
 // leaves last removes the object.
-TEST_F(SharedMemoryTest, TwoProcessesShareBytesAndTheLastRemoves) {
+TEST_F(SharedMemoryTest, ProcessesShareBytesKeepTheCountAndTheLastRemoves) {
     for (bool parentLeavesFirst : {false, true}) {
         SCOPED_TRACE(parentLeavesFirst ? "parent leaves first" : "child leaves first");
         auto memory = std::make_unique<SharedMemory>();
@@ -101,9 +101,7 @@ TEST_F(SharedMemoryTest, TwoProcessesShareBytesAndTheLastRemoves) {
         }
         EXPECT_FALSE(SharedMemory::Exists(name));
     }
-}
-
-TEST_F(SharedMemoryTest, ConcurrentOpenAndCloseKeepTheCount) {
+    // Concurrent opens and closes keep the count.
     SharedMemory memory;
     memory.Connect(name, 4);
     Pipe start; // closed by the parent so that all children run at once

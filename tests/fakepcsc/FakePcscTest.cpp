@@ -40,7 +40,7 @@ protected:
 // A refused context or reader list, as the wrapper throws it and as the
 // entry functions report it (IASInitialize for the context, else
 // IASListReadersA, which clears the caller's buffer first).
-TEST_F(FakePcscTest, RefusedContextOrReaderList) {
+TEST_F(FakePcscTest, RefusedContextOrReaderListAndTheEntryFunctionChecks) {
     const std::type_info& plain = typeid(ZAZ::PCSCException);
     const std::type_info& reset = typeid(ZAZ::PCSCResetException);
     const struct {
@@ -87,11 +87,8 @@ TEST_F(FakePcscTest, RefusedContextOrReaderList) {
         }
         EXPECT_EQ(ias::IASFinalize(context), ias::IAS_S_OK);
     }
-}
-
-// The argument and context checks of the entry functions, in their order; a
-// context belongs to the process that made it, and to no forked child.
-TEST_F(FakePcscTest, EntryFunctionsCheckArgumentsAndTheOwningProcess) {
+    // The argument and context checks of the entry functions, in their order;
+    // a context belongs to the process that made it, and to no forked child.
     struct Forged {
         std::uint32_t magic;
         long pcscContext;

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <typeinfo>
 
 using namespace testsupport;
@@ -90,11 +90,10 @@ TEST_F(PcscWrapperIT, TransactionsResetsReconnectAndDetach) {
     EXPECT_EQ(wrapper.WarmReset(), 0u);
     EXPECT_EQ(wrapper.ColdReset(), 0u);
     EXPECT_EQ(wrapper.Reconnect(), 0u);
-    int resets = 0;
-    for (const std::string& line : mark.NewLines()) {
-        resets += line == "! RESET" || line == "! POWER_ON" ? 1 : 0;
-    }
-    EXPECT_GE(resets, 2);
+    const std::vector<std::string> lines = mark.NewLines();
+    EXPECT_GE(std::count(lines.begin(), lines.end(), "! RESET") +
+                  std::count(lines.begin(), lines.end(), "! POWER_ON"),
+              2);
     EXPECT_EQ(wrapper.GetActiveProtocol(), Protocol());
     EXPECT_EQ(Send(wrapper, kSelectMf), "90 00 ");
     const std::string log = root.Log();
