@@ -29,14 +29,12 @@ void expectIllegalParameter(void (*call)()) {
 }
 } // namespace
 
-TEST(CBlobTest, PointerConstructorAppendsAZeroByte) {
+TEST(CBlobTest, PointerConstructorAppendsAZeroByteAndSizesAreCapped) {
     EXPECT_EQ(ias::AsString(CBlob(text("ABC"), 0)), "41 42 43 00 ");
     EXPECT_EQ(ias::AsString(CBlob(text("ABC"), 2)), "41 42 00 ");
     EXPECT_EQ(CBlob(text(""), 0).length(), 1u);
     expectIllegalParameter([] { CBlob(nullptr, 3); });
-}
-
-TEST(CBlobTest, CreationLimitIs767Bytes) {
+    // Creation is limited to 767 bytes.
     EXPECT_EQ(CBlob(767, 'x').size(), 767u);
     EXPECT_THROW(CBlob(768, 'x'), std::bad_alloc);
     EXPECT_THROW(CBlob(std::string(768, 'x')), std::bad_alloc);
@@ -50,7 +48,7 @@ TEST(CBlobTest, CreationLimitIs767Bytes) {
     EXPECT_EQ(big[1533], 'b');
 }
 
-TEST(CBlobTest, IndexingAndSubstrBounds) {
+TEST(CBlobTest, IndexingSubstrBoundsAndHexText) {
     const CBlob blob = ias::_HB("0102030405");
     EXPECT_EQ(blob[4], 0x05);
     expectIllegalParameter([] { (void)ias::_HB("01")[1]; });
@@ -60,9 +58,7 @@ TEST(CBlobTest, IndexingAndSubstrBounds) {
     expectIllegalParameter([] { (void)ias::_HB("0102030405").substr(3, 3); });
     expectIllegalParameter([] { (void)ias::_HB("0102030405").substr(0xFFFFFFFFu, 2); });
     EXPECT_THROW(blob.substr(0, 768), std::bad_alloc);
-}
-
-TEST(CBlobTest, HexParsing) {
+    // hex text
     struct {
         const char* hex;
         const char* formatted;
@@ -80,7 +76,7 @@ TEST(CBlobTest, HexParsing) {
     expectIllegalParameter([] { ias::_HB("3FZZ"); });
 }
 
-TEST(CBlobTest, ValueSemantics) {
+TEST(CBlobTest, ValueSemanticsAndConversionToByteVector) {
     CBlob a = ias::_HB("0102");
     CBlob b(a);
     b[0] = 0xFF;
@@ -91,9 +87,7 @@ TEST(CBlobTest, ValueSemantics) {
     a += a;
     EXPECT_EQ(ias::AsString(a), "01 02 01 02 ");
     EXPECT_EQ(CBlob(std::string("\x00\x3F", 2)).size(), 2u);
-}
 
-TEST(CBlobTest, ConvertsToByteVector) {
     const ZAZ::ByteVector small = ias::_HB("3F00");
     EXPECT_EQ(small.toString(), "3F 00 ");
     EXPECT_EQ(small.capacity(), 1024);

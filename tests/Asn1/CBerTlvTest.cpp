@@ -11,7 +11,7 @@ using ZAZ::ByteVector;
 
 namespace {
 
-TEST(CBerTlv, ParsesOneElement) {
+TEST(CBerTlv, ParsesOneElementOrRefusesIt) {
     struct Row {
         const char* hex;
         unsigned int tag;
@@ -32,34 +32,27 @@ TEST(CBerTlv, ParsesOneElement) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hex);
         const CBerTlv e{ByteVector(row.hex)};
-        EXPECT_FALSE(e.isNull());
         EXPECT_EQ(e.tag(), row.tag);
         EXPECT_EQ(e.isConstructed(), row.constructed);
         EXPECT_EQ(e.tagClass(), row.tagClass);
         EXPECT_EQ(hexOf(e.value()), row.value);
     }
-}
-
-TEST(CBerTlv, RefusesMalformedElements) {
-    struct Row {
+    // Malformed elements are refused.
+    struct Bad {
         const char* hex;
         const char* message;
     };
-    const Row rows[] = {
+    const Bad bad[] = {
+        // Tag and length faults themselves: ParsesTagsAndLengthsAtAPosition.
         {"", kIllegal},
-        {"1F 81 82 83 04 01 00", kDecoding}, // five tag bytes
-        {"5F", kDecoding},                   // tag runs off the end
+        {"5F", kDecoding}, // tag runs off the end
         {"5F 81", kDecoding},
         {"80", kDecoding},          // no byte left for the length
-        {"84 80", kDecoding},       // indefinite length
-        {"80 82 00", kDecoding},    // length byte missing
         {"80 05 01 02", kDecoding}, // value longer than the bytes
-        {"80 84 80 00 00 00", kDecoding},
-        {"80 85 00 80 00 00 00", kDecoding}, // overflow through many length bytes
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.hex);
-        EXPECT_EQ(failureOf([&] { CBerTlv e{ByteVector(row.hex)}; }), row.message);
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.hex);
+        EXPECT_EQ(failureOf([&] { CBerTlv e{ByteVector(b.hex)}; }), b.message);
     }
 }
 
@@ -110,7 +103,7 @@ TEST(CBerTlv, ParsesTagsAndLengthsAtAPosition) {
     }
 }
 
-TEST(CBerTlv, ScansListsAndChildren) {
+TEST(CBerTlv, ScansListsAndLooksUpChildren) {
     struct Row {
         const char* hex;
         bool padding; // parseList (padding skipped) or children of a 30 wrapper
@@ -155,9 +148,7 @@ TEST(CBerTlv, ScansListsAndChildren) {
     ASSERT_EQ(filtered.size(), 2u);
     EXPECT_EQ(hexOf(filtered[0].value()), "0A");
     EXPECT_EQ(hexOf(filtered[1].value()), "");
-}
-
-TEST(CBerTlv, ChildLookup) {
+    // a child tag must be unique
     const CBerTlv twice{ByteVector("62 08 83 02 3F 00 83 02 2F 00")};
     EXPECT_EQ(failureOf([&] { twice.child(0x83); }), kDecoding);
     EXPECT_TRUE(twice.child(0x84).isNull());
@@ -166,7 +157,7 @@ TEST(CBerTlv, ChildLookup) {
     EXPECT_EQ(once.children(0x82).size(), 1u);
 }
 
-TEST(CBerTlv, EncodesTagsAndLengths) {
+TEST(CBerTlv, EncodesTagsLengthsAndIntegers) {
     struct Row {
         unsigned int tag;
         int length;
@@ -176,12 +167,10 @@ TEST(CBerTlv, EncodesTagsAndLengths) {
         {0x62, 0, "62 00"},
         {0x62, 127, "62 7F"},
         {0x62, 128, "62 81 80"},
-        {0x62, 200, "62 81 C8"},
         {0x62, 256, "62 82 01 00"},
         {0x5F2D, 65536, "5F 2D 83 01 00 00"},
         {0x00, 1, "00 01"},
         {0xDF818203, 2, "DF 81 82 03 02"},
-        {0xBF0C, 300, "BF 0C 82 01 2C"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.header);
@@ -196,9 +185,6 @@ TEST(CBerTlv, EncodesTagsAndLengths) {
     }
     EXPECT_EQ(CBerTlv().encode().size(), 0);
     EXPECT_EQ(failureOf([] { CBerTlv(0x80, -1); }), kIllegal);
-}
-
-TEST(CBerTlv, IntegerViews) {
     CBerTlv e(0x80, 0);
     EXPECT_EQ(hexOf(e.setUInt32(0).value()), "00");
     EXPECT_EQ(hexOf(e.setUInt32(0x10000).value()), "01 00 00");
@@ -216,7 +202,7 @@ TEST(CBerTlv, IntegerViews) {
     EXPECT_EQ(failureOf([&] { e.toUInt32(); }), kDecoding);
 }
 
-TEST(CBerTlv, WrongKindIsUnknownError) {
+TEST(CBerTlv, AssemblesAndRefusesTheWrongKind) {
     const CBerTlv null;
     CBerTlv primitive(0x80, 1);
     CBerTlv constructed(0x62, 0);
@@ -226,9 +212,6 @@ TEST(CBerTlv, WrongKindIsUnknownError) {
     EXPECT_EQ(failureOf([&] { primitive += CBerTlv(0x80, 0); }), kUnknown);
     EXPECT_EQ(failureOf([&] { constructed.toUInt8(); }), kUnknown);
     EXPECT_EQ(failureOf([&] { constructed.setUInt8(1); }), kUnknown);
-}
-
-TEST(CBerTlv, AssemblesConstructedElements) {
     CBerTlv fcp(0x62, 0);
     fcp += CBerTlv(0x82, ByteVector("38"));
     fcp += CBerTlv(0x83, ByteVector("3F 00"));

@@ -27,7 +27,7 @@ CSequence sample(const char* hex) {
     return s;
 }
 
-TEST(CSequence, MatchesMembersInOrder) {
+TEST(CSequence, MatchesMembersInOrderAndAssemblesOmittingDefaults) {
     struct Row {
         const char* hex;
         const char* message;
@@ -67,9 +67,7 @@ TEST(CSequence, MatchesMembersInOrder) {
         EXPECT_EQ(hexOf(s.member("d").encoding()), row.d);
     }
     EXPECT_EQ(failureOf([] { sample("30 00").member("z"); }), kIllegal);
-}
-
-TEST(CSequence, AssemblesOmittingDefaults) {
+    // assembly omits members at their default
     CSequence s = sample("30 00");
     EXPECT_EQ(failureOf([&] { s.assemble(); }), kMissing);
     s.setMember("a", CInteger(7));

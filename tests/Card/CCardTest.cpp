@@ -38,6 +38,10 @@ TEST(CCardTest, ChainsLongDataIn255BytePieces) {
         card.transmit(CCardCommand(0x10, 0xDA, 0x01, 0x02, ZAZ::ByteVector(a + b + c)), 0x20);
     EXPECT_EQ(r.sw, 0x9000);
     EXPECT_EQ(r.data.toString(), "01 02 ");
+    // An error word on a piece stops the chain.
+    terminal.expect(("10 DA 00 00 FF" + a).c_str(), "6700");
+    EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(a + c))); }),
+              0x6700);
     EXPECT_TRUE(terminal.done());
 }
 
@@ -90,29 +94,6 @@ TEST(CCardTest, ErrorWordsStopTheExchange) {
         EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0), 0); }), row.sw);
         EXPECT_TRUE(terminal.done()); // nothing sent after the error
     }
-}
-
-TEST(CCardTest, ErrorOnAChainedPieceStopsTheChain) {
-    ScriptedTerminal terminal;
-    CCard card(&terminal);
-    const std::string data = repeat("00", 300);
-    terminal.expect(("10 DA 00 00 FF" + repeat("00", 255)).c_str(), "6700");
-    EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xDA, 0, 0, ZAZ::ByteVector(data))); }),
-              0x6700);
-    EXPECT_TRUE(terminal.done());
-}
-
-TEST(CCardTest, PinCommandsSendTheDataUnchanged) {
-    ScriptedTerminal terminal;
-    CCard card(&terminal);
-    terminal.expect("00 20 00 81 04 31323334", "9000");
-    terminal.expect("00 24 01 82 06 313233343536", "9000");
-    terminal.expect("00 2C 02 81 04 39393939", "63C1");
-    card.verify(0x81, ZAZ::ByteVector("31323334"));
-    card.changeReferenceData(0x01, 0x82, ZAZ::ByteVector("313233343536"));
-    EXPECT_EQ(IsoSw([&] { card.resetRetryCounter(0x02, 0x81, ZAZ::ByteVector("39393939")); }),
-              0x63C1);
-    EXPECT_TRUE(terminal.done());
 }
 
 TEST(CCardTest, ConfigurationAndMissingTerminal) {

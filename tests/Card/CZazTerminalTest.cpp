@@ -51,52 +51,29 @@ ZAZ::PCSCException pcscError(unsigned long code) {
 }
 } // namespace
 
-TEST(CZazTerminalTest, EncodesShortApdusPerProtocol) {
-    struct {
-        std::uint32_t protocol;
-        const char* data;
-        std::uint32_t le;
-        const char* wire;
-    } rows[] = {
-        {kT0, "", 0, "00 B0 00 00 00 "},                 // case 1: T=0 needs P3
-        {kT1, "", 0, "00 B0 00 00 "},                    // case 1 on T=1: four bytes
-        {kT0, "", 0x10, "00 B0 00 00 10 "},              // case 2
-        {kT1, "", 256, "00 B0 00 00 00 "},               // Le 256 goes out as 00
-        {kT0, "3F00", 0, "00 B0 00 00 02 3F 00 "},       // case 3
-        {kT0, "3F00", 256, "00 B0 00 00 02 3F 00 "},     // case 4 on T=0: no Le
-        {kT1, "3F00", 0x20, "00 B0 00 00 02 3F 00 20 "}, // case 4 on T=1
-        {4, "3F00", 0x20, "00 B0 00 00 02 3F 00 20 "},   // raw: as T=1, not T=0
-        {4, "", 0, "00 B0 00 00 "},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.wire);
-        MockWrapper wrapper;
-        EXPECT_CALL(wrapper, Status(_)).WillOnce(Invoke(statusWith(row.protocol)));
-        CZazTerminal terminal(&wrapper);
-        std::string sent;
-        EXPECT_CALL(wrapper, Transmit(_, _, 258)).WillOnce(Invoke(answer(&sent, "0102 9000")));
-        ByteVector data;
-        std::uint16_t sw = 0;
-        terminal.transmit(0x00, 0xB0, 0x00, 0x00, ByteVector(row.data), row.le, data, sw);
-        EXPECT_EQ(sent, row.wire);
-        EXPECT_EQ(sw, 0x9000);
-        EXPECT_EQ(data.toString(), "01 02 ");
-    }
-}
-
-TEST(CZazTerminalTest, RefusesOversizedCommandsBeforeSending) {
+// The four cases under T=0 and T=1 are checked on the wire by ApduIT. A raw
+// protocol is encoded as T=1; oversized commands never reach the wrapper.
+TEST(CZazTerminalTest, RawEncodesAsT1AndOversizedCommandsStayUnsent) {
     MockWrapper wrapper;
-    EXPECT_CALL(wrapper, Status(_)).WillOnce(Invoke(statusWith(kT1)));
+    EXPECT_CALL(wrapper, Status(_)).WillOnce(Invoke(statusWith(4)));
     CZazTerminal terminal(&wrapper);
-    EXPECT_CALL(wrapper, Transmit(_, _, _)).Times(0);
-    ByteVector out;
+    std::string sent;
+    EXPECT_CALL(wrapper, Transmit(_, _, 258))
+        .Times(2)
+        .WillRepeatedly(Invoke(answer(&sent, "0102 9000")));
+    ByteVector data;
     std::uint16_t sw = 0;
+    terminal.transmit(0x00, 0xB0, 0x00, 0x00, ByteVector("3F00"), 0x20, data, sw);
+    EXPECT_EQ(sent, "00 B0 00 00 02 3F 00 20 "); // not as T=0
+    EXPECT_EQ(sw, 0x9000);
+    EXPECT_EQ(data.toString(), "01 02 ");
+    terminal.transmit(0x00, 0xB0, 0x00, 0x00, ByteVector(), 0, data, sw);
+    EXPECT_EQ(sent, "00 B0 00 00 ");
     const ByteVector big(std::string(512, 'A'));
-    EXPECT_EQ(failureOf([&] { terminal.transmit(0, 0xD6, 0, 0, big, 0, out, sw); }),
-              "Illegal parameter in function call.");
-    EXPECT_EQ(failureOf([&] { terminal.transmit(0, 0xB0, 0, 0, ByteVector(), 257, out, sw); }),
-              "Illegal parameter in function call.");
-    EXPECT_EQ(terminal.exchangeCount(), 0u);
+    EXPECT_EQ(failureOf([&] { terminal.transmit(0, 0xD6, 0, 0, big, 0, data, sw); }), kIllegal);
+    EXPECT_EQ(failureOf([&] { terminal.transmit(0, 0xB0, 0, 0, ByteVector(), 257, data, sw); }),
+              kIllegal);
+    EXPECT_EQ(terminal.exchangeCount(), 2u);
 }
 
 // One retry after a status refresh, except for a PIN command that may have
@@ -185,18 +162,7 @@ TEST(CZazTerminalTest, ReconnectsToACardResetByAnotherApplication) {
     }
 }
 
-TEST(CZazTerminalTest, MissingWrapperFailsCleanly) {
-    CZazTerminal unbound;
-    ByteVector out;
-    std::uint16_t sw = 0;
-    const char* const unknown = "An unknown error occurred.";
-    EXPECT_EQ(failureOf([&] { unbound.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
-              unknown);
-    EXPECT_EQ(failureOf([&] { unbound.reset(); }), unknown);
-    EXPECT_EQ(failureOf([&] { unbound.atr(); }), unknown);
-}
-
-TEST(CZazTerminalTest, TransactionsRetryOnceAndIgnoreNotTransacted) {
+TEST(CZazTerminalTest, TransactionsRetryOnceAssignmentBindsNoWrapperFails) {
     MockWrapper wrapper;
     EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
     CZazTerminal terminal(&wrapper);
@@ -211,11 +177,7 @@ TEST(CZazTerminalTest, TransactionsRetryOnceAndIgnoreNotTransacted) {
         .WillOnce(Throw(pcscError(0x80100017)));
     EXPECT_EQ(PcscCode([&] { terminal.beginTransaction(); }, typeid(ZAZ::PCSCException)),
               0x80100017u);
-}
-
-TEST(CZazTerminalTest, AssignmentBindsWithoutOwning) {
-    MockWrapper wrapper;
-    EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
+    // Assignment binds without owning.
     std::string sent;
     EXPECT_CALL(wrapper, Transmit(_, _, _)).WillOnce(Invoke(answer(&sent, "9000")));
     CZazTerminal source(&wrapper);
@@ -228,4 +190,11 @@ TEST(CZazTerminalTest, AssignmentBindsWithoutOwning) {
     EXPECT_EQ(bound.exchangeCount(), 1u);
     EXPECT_EQ(bound.readerName(), "R");
     // Neither terminal owns the mock, so destroying them must not delete it.
+
+    CZazTerminal unbound;
+    const char* const unknown = "An unknown error occurred.";
+    EXPECT_EQ(failureOf([&] { unbound.transmit(0, 0xB0, 0, 0, ByteVector(), 0, out, sw); }),
+              unknown);
+    EXPECT_EQ(failureOf([&] { unbound.reset(); }), unknown);
+    EXPECT_EQ(failureOf([&] { unbound.atr(); }), unknown);
 }

@@ -37,26 +37,24 @@ std::string NameFor(const char* atrHex, LONG* rv = nullptr) {
 
 } // namespace
 
-TEST(AtrRecognitionTest, HexTextIsReadInPairsWithoutValidation) {
+TEST(AtrRecognitionTest, HexTextAndTheComparisonsOfNamingAndLocating) {
     const struct {
         const char* text;
         const char* bytes;
-    } rows[] = {
+    } texts[] = {
         {"3B6e", "3B 6E"},
         {"3B6", "3B"}, // odd final digit dropped
         {"", ""},
         {"G0", "00"},      // 'G' gives nibble 16: only the low 8 bits of the byte survive
         {"3B 0", "3B 00"}, // a blank is not skipped: (-16 << 4) + 0 wraps to 00
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(ZAZ::AtrHexToBytes(row.text), Bytes(row.bytes));
+    for (const auto& t : texts) {
+        SCOPED_TRACE(t.text);
+        EXPECT_EQ(ZAZ::AtrHexToBytes(t.text), Bytes(t.bytes));
     }
     const std::string longText(200, 'F');
     EXPECT_EQ(ZAZ::AtrHexToBytes(longText.c_str()).size(), 64u); // 128 characters at most
-}
-
-TEST(AtrRecognitionTest, NamingComparesOverTheMaskLocatingOverTheAtr) {
+    // Naming compares over the mask, locating over the ATR.
     const struct {
         const char* atr;
         const char* reference;
@@ -87,39 +85,35 @@ TEST(AtrRecognitionTest, NamingComparesOverTheMaskLocatingOverTheAtr) {
 }
 
 TEST(AtrRecognitionTest, NamesTheFirstMatchingBlockOfAtrCnf) {
-    TempConfigRoot root;
-    root.Write("atr.cnf", "# test cards\n"
-                          "Card: Exact\n"
-                          "Atr: 3B6E00112233\n"
-                          "AtrMask: FFFFFFFFFFFF\n"
-                          "Card: Family\n"
-                          "Atr: 3b00\n"
-                          "AtrMask: ff00\n"
-                          "Card: Second family\n"
-                          "Atr: 3B00\n"
-                          "AtrMask: FF00\n");
-    EXPECT_EQ(NameFor("3B 6E 00 11 22 33"), "Exact");
-    EXPECT_EQ(NameFor("3B 6E 00 11 22 34"), "Family"); // first of two matches
-    EXPECT_EQ(NameFor("3B 01"), "Family");
-    LONG rv = -1;
-    EXPECT_EQ(NameFor("3F 00", &rv), "");
-    EXPECT_EQ(rv, SCARD_S_SUCCESS);
-    EXPECT_EQ(NameFor("3B", &rv), ""); // shorter than every mask
-    root.Write("atr.cnf", "Card: Anything\r\nAtr: \r\nAtrMask: \r\n");
-    EXPECT_EQ(NameFor("3B 02 14 50"), "Anything");
-}
-
-TEST(AtrRecognitionTest, MissingFileOrUnreadableBlockGivesNoName) {
-    TempConfigRoot root;
-    LONG rv = 0;
-    EXPECT_EQ(NameFor("3B 6E", &rv), "");
-    EXPECT_EQ(static_cast<unsigned long>(rv), SCARD_F_INTERNAL_ERROR);
-
-    // A block without "AtrMask" ends the search, even before a matching block
-    // that also lacks it.
-    root.Write("atr.cnf", "Card: Broken\nAtr: 3F00\nCard: Good\nAtr: 3B00\n");
-    EXPECT_EQ(NameFor("3B 6E", &rv), "");
-    EXPECT_EQ(rv, SCARD_S_SUCCESS);
+    const char* const blocks = "# test cards\nCard: Exact\nAtr: 3B6E00112233\n"
+                               "AtrMask: FFFFFFFFFFFF\nCard: Family\nAtr: 3b00\nAtrMask: ff00\n"
+                               "Card: Second family\nAtr: 3B00\nAtrMask: FF00\n";
+    const struct {
+        const char* file; // atr.cnf, null: none
+        const char* atr;
+        const char* name;
+        unsigned long rv;
+    } rows[] = {
+        {blocks, "3B 6E 00 11 22 33", "Exact", SCARD_S_SUCCESS},
+        {blocks, "3B 6E 00 11 22 34", "Family", SCARD_S_SUCCESS}, // first of two matches
+        {blocks, "3F 00", "", SCARD_S_SUCCESS},
+        {blocks, "3B", "", SCARD_S_SUCCESS}, // shorter than every mask
+        {"Card: Anything\r\nAtr: \r\nAtrMask: \r\n", "3B 02 14 50", "Anything", SCARD_S_SUCCESS},
+        {nullptr, "3B 6E", "", SCARD_F_INTERNAL_ERROR},
+        // A block without "AtrMask" ends the search, even before a matching
+        // block that also lacks it.
+        {"Card: Broken\nAtr: 3F00\nCard: Good\nAtr: 3B00\n", "3B 6E", "", SCARD_S_SUCCESS},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.atr);
+        TempConfigRoot root;
+        if (row.file != nullptr) {
+            root.Write("atr.cnf", row.file);
+        }
+        LONG rv = -1;
+        EXPECT_EQ(NameFor(row.atr, &rv), row.name);
+        EXPECT_EQ(static_cast<unsigned long>(rv), row.rv);
+    }
 }
 
 TEST(AtrRecognitionTest, ShippedAtrCnfNamesTheVirtualAndRealCards) {

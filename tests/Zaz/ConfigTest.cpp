@@ -154,9 +154,16 @@ TEST_F(ConfigTest, NamesResolveBelowTheRootOrAbsolutely) {
         }
     }
     EXPECT_EQ(SYS_CfgOpen(nullptr), nullptr);
+    EnvGuard guard("QV_PATH"); // the root: /etc/Quovanta unless QV_PATH names another
+    unsetenv("QV_PATH");
+    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
+    setenv("QV_PATH", "", 1);
+    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
+    setenv("QV_PATH", "/some/where", 1);
+    EXPECT_EQ(SYS_CfgRoot(), "/some/where");
 }
 
-TEST_F(ConfigTest, NullHandlesAndArgumentsFail) {
+TEST_F(ConfigTest, NullArgumentsFailAndDirectoryWalkSkipsConfAndCutsNames) {
     int value = 0;
     capacity = sizeof buffer;
     EXPECT_EQ(SYS_CfgClose(nullptr), -1);
@@ -169,9 +176,7 @@ TEST_F(ConfigTest, NullHandlesAndArgumentsFail) {
     EXPECT_EQ(SYS_CfgGetValue(handle, "K", buffer, nullptr), -1);
     EXPECT_EQ(SYS_CfgGetInt(handle, "K", nullptr), -1);
     EXPECT_EQ(SYS_CfgFirstEntry(handle, buffer, &capacity), -1); // a plain file has no entries
-}
-
-TEST_F(ConfigTest, DirectoryWalkSkipsConfAndDotsAndCutsLongNames) {
+    // A directory's entries skip conf and the dots, and long names are cut.
     root.Write("cards/conf", "K: v\n");
     root.Write("cards/IAS", "");
     root.Write("cards/IASECC", "");
@@ -195,16 +200,6 @@ TEST_F(ConfigTest, DirectoryWalkSkipsConfAndDotsAndCutsLongNames) {
     capacity = 4;
     ASSERT_EQ(SYS_CfgFirstEntry(handle, buffer, &capacity), 0);
     EXPECT_EQ(std::string(buffer, 8), "Long####"); // cut, unterminated
-}
-
-TEST(ConfigRootTest, DefaultsToEtcQuovanta) {
-    EnvGuard guard("QV_PATH");
-    unsetenv("QV_PATH");
-    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
-    setenv("QV_PATH", "", 1);
-    EXPECT_EQ(SYS_CfgRoot(), "/etc/Quovanta");
-    setenv("QV_PATH", "/some/where", 1);
-    EXPECT_EQ(SYS_CfgRoot(), "/some/where");
 }
 
 TEST_F(ConfigTest, GetStringReturnsValueOrEmpty) {

@@ -44,9 +44,7 @@ TEST(PCSCWrapperMicrosoftRegulatorTest, ReportsStartedAndLogsWhenTheCheckIsDisab
         EXPECT_TRUE(PCSCWrapperMicrosoftRegulator::CheckedOnce());
         EXPECT_EQ(Count(root.Log(), kDisabled), row.messages) << root.Log();
     }
-}
-
-TEST(PCSCWrapperMicrosoftRegulatorTest, UnforcedCheckAnswersFromTheFlag) {
+    // an unforced check answers from the flag, without rereading
     LoggedConfigRoot root;
     root.Write("ZAZ/conf", "PCSCCheckIfStarted: false\n");
     EXPECT_TRUE(PCSCWrapperMicrosoftRegulator::CheckPCSCStartedEvent(0, true));

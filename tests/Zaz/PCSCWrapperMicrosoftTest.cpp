@@ -36,7 +36,7 @@ TEST(PCSCWrapperMicrosoftTest, MapsResultsToTheResetClassOrPlainFailures) {
     EXPECT_NO_THROW(PCSCWrapperMicrosoft::ThrowOnError(SCARD_S_SUCCESS));
 }
 
-TEST(PCSCWrapperMicrosoftTest, BindGuardRefusesASecondConnectionAndKeepsTheFirst) {
+TEST(PCSCWrapperMicrosoftTest, BindGuardKeepsTheFirstConnectionAndPresentReadersAreStored) {
     PCSCWrapperMicrosoft wrapper;
     EXPECT_TRUE(wrapper.OwnsHandle());
     // Attaching with everything given makes no PC/SC call.
@@ -63,11 +63,8 @@ TEST(PCSCWrapperMicrosoftTest, BindGuardRefusesASecondConnectionAndKeepsTheFirst
     wrapper.Attach(0x9, 0, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0, false);
     EXPECT_EQ(wrapper.GetCardHandle(), 0x9);
     wrapper.Detach(false);
-}
 
-TEST(PCSCWrapperMicrosoftTest, StoresOnlyPresentReadersAndFindsThemByName) {
-    PCSCWrapperMicrosoft wrapper;
-    std::vector<ReaderStatus> list;
+    std::vector<ReaderStatus> list; // only present readers are stored
     ReaderStatus a;
     a.readerName = "A";
     a.state = SCARD_STATE_EMPTY;

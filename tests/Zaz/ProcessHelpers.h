@@ -21,8 +21,8 @@ public:
         }
     }
     ~Pipe() {
-        CloseRead();
-        CloseWrite();
+        Close(m_fds[0]);
+        Close(m_fds[1]);
     }
     bool Send(char byte = 'x') { return write(m_fds[1], &byte, 1) == 1; }
     /// Blocks until a byte comes; false at end of stream.
@@ -30,7 +30,6 @@ public:
         char ignored;
         return read(m_fds[0], byte ? byte : &ignored, 1) == 1;
     }
-    void CloseRead() { Close(m_fds[0]); }
     void CloseWrite() { Close(m_fds[1]); }
 
 private:

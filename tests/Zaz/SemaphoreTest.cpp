@@ -84,7 +84,7 @@ struct TestSemaphore {
     int Value() const { return semctl(id, 0, GETVAL); }
 };
 
-TEST(SemaphoreKeyTest, NameFoldsIntoFourBytes) {
+TEST(SemaphoreSettingsTest, NameFoldsIntoAKeyAndSettingsFileWordsAreRecognised) {
     const struct {
         const char* name;
         unsigned char bytes[4];
@@ -103,14 +103,12 @@ TEST(SemaphoreKeyTest, NameFoldsIntoFourBytes) {
     EXPECT_EQ(SYS_SemaphoreKey((base + "x").c_str()), SYS_SemaphoreKey((base + "y").c_str()));
     EXPECT_NE(SYS_SemaphoreKey((base.substr(1) + "x").c_str()),
               SYS_SemaphoreKey((base.substr(1) + "y").c_str()));
-}
-
-TEST(SemaphoreSettingsTest, SettingsFileWordsAreRecognised) {
+    // The words of the settings file.
     const struct {
         const char* content; // null: no file
         int maxAttempts;
         int timeOut;
-    } cases[] = {
+    } files[] = {
         {nullptr, 5, 30},
         {kFast, 2, 1},
         {"SemMaxAttempt: 2\nTimeOutDelay: 1\n", 5, 30},
@@ -119,16 +117,17 @@ TEST(SemaphoreSettingsTest, SettingsFileWordsAreRecognised) {
         {"SemMaxAttempt : x TimeOutDelay : 4", 5, 4},
         {"SemMaxAttempt 8 TimeOutDelay : 2", 8, 2},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.content ? c.content : "(no file)");
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.content ? f.content : "(no file)");
         TestSemaphore semaphore;
-        ASSERT_GE(semaphore.Init(c.content), 0);
-        EXPECT_EQ(SYS_SemaphoreGetSettings().maxAttempts, c.maxAttempts);
-        EXPECT_EQ(SYS_SemaphoreGetSettings().timeOutSeconds, c.timeOut);
+        ASSERT_GE(semaphore.Init(f.content), 0);
+        EXPECT_EQ(SYS_SemaphoreGetSettings().maxAttempts, f.maxAttempts);
+        EXPECT_EQ(SYS_SemaphoreGetSettings().timeOutSeconds, f.timeOut);
     }
 }
 
-TEST(SemaphoreTest, InitCreatesOnceAndReleaseNeverCountsPastOne) {
+TEST(SemaphoreTest, InitOnceReleaseNeverPastOneDeadHoldsGoRemovalFails) {
+    LoggedConfigRoot root;
     TestSemaphore semaphore;
     const int id = semaphore.Init();
     ASSERT_GE(id, 0);
@@ -137,40 +136,28 @@ TEST(SemaphoreTest, InitCreatesOnceAndReleaseNeverCountsPastOne) {
     EXPECT_EQ(SYS_SemaphoreDestroy(id), 0);
     EXPECT_EQ(semaphore.Value(), 1); // semaphores outlive their users
     ZAZ::Synchronize synchronize(semaphore.name);
-    ZAZ::SemaphoreLock lock(&synchronize);
-    EXPECT_EQ(semaphore.Value(), 0);
-    lock.Release();
-    lock.Release();
-    EXPECT_EQ(semaphore.Value(), 1);
-}
-
-TEST(SemaphoreTest, RemovedSemaphoreFailsAndTheDestructorOnlyLogs) {
-    LoggedConfigRoot root;
-    TestSemaphore semaphore;
-    ASSERT_GE(semaphore.Init(), 0);
-    ZAZ::Synchronize synchronize(semaphore.name);
     {
         ZAZ::SemaphoreLock lock(&synchronize);
-        ASSERT_EQ(semctl(semaphore.id, 0, IPC_RMID), 0);
+        EXPECT_EQ(semaphore.Value(), 0);
+        lock.Release();
+        lock.Release();
+        EXPECT_EQ(semaphore.Value(), 1);
+    }
+    // The hold of a dead process is undone at once (SEM_UNDO).
+    EXPECT_EQ(WaitChild(StartChild([id] { return SYS_SemaphoreLock(id); })), 0);
+    EXPECT_EQ(semaphore.Value(), 1);
+    {
+        const auto start = Clock::now();
+        ZAZ::SemaphoreLock lock(&synchronize);
+        EXPECT_LT(SecondsSince(start), 0.9);
+        ASSERT_EQ(semctl(id, 0, IPC_RMID), 0); // removed while held: the unlock only logs
     }
     EXPECT_NE(root.Log().find("ERROR\t~SemaphoreLock:\tSemaphore unlocking error.\n"),
               std::string::npos);
     EXPECT_EQ(failureOf([&] { ZAZ::SemaphoreLock lock(&synchronize); }),
               "Semaphore locking error.");
     EXPECT_EQ(failureOf([] { ZAZ::SemaphoreLock lock(nullptr); }), "Semaphore locking error.");
-    EXPECT_EQ(SYS_SemaphoreUnlock(semaphore.id), -1);
-}
-
-TEST(SemaphoreTest, HoldOfADeadProcessIsReleased) {
-    TestSemaphore semaphore;
-    const int id = semaphore.Init();
-    ASSERT_GE(id, 0);
-    EXPECT_EQ(WaitChild(StartChild([id] { return SYS_SemaphoreLock(id); })), 0);
-    EXPECT_EQ(semaphore.Value(), 1); // SEM_UNDO
-    const auto synchronize = semaphore.Open();
-    const auto start = Clock::now();
-    ZAZ::SemaphoreLock lock(synchronize.get());
-    EXPECT_LT(SecondsSince(start), 0.9);
+    EXPECT_EQ(SYS_SemaphoreUnlock(id), -1);
 }
 
 TEST(SemaphoreTest, StuckHolderIsForciblyReleasedAfterTheTimeOut) {

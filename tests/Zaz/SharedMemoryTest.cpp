@@ -25,13 +25,13 @@ protected:
     void TearDown() override { shm_unlink(objectName.c_str()); } // what a failure left
 };
 
-TEST(SharedMemoryNameTest, ObjectNameIsTruncatedUpperCaseSha1) {
+TEST_F(SharedMemoryTest, CreatorGetsZeroedBoundedDataAfterRandomHeaderAndCountOne) {
+    // The object's name: a truncated upper-case SHA-1 of the name.
     EXPECT_EQ(SYS_shm_object_name(""), "/DA39A3EE5E6B4B0D3255BFEF9560");
     EXPECT_EQ(SYS_shm_object_name("abc"), "/A9993E364706816ABA3E25717850");
-}
-
-TEST_F(SharedMemoryTest, CreatorGetsZeroedDataAfterRandomHeaderAndCountOne) {
     SharedMemory memory;
+    EXPECT_EQ(failureOf([&] { memory.GetBuffer(0); }), "Shared memory is not opened.");
+    EXPECT_EQ(failureOf([&] { memory[0]; }), "Shared memory is not opened.");
     memory.Connect(name, 100);
     ASSERT_TRUE(memory.IsConnected());
     EXPECT_EQ(memory.GetUseCount(), 1u);
@@ -53,26 +53,18 @@ TEST_F(SharedMemoryTest, CreatorGetsZeroedDataAfterRandomHeaderAndCountOne) {
     std::memcpy(&counter, bytes + 64, 4);
     EXPECT_EQ(counter, 1u);
     munmap(const_cast<unsigned char*>(bytes), 168);
+    for (long index : {0L, 99L, 100L, -1L, 1L << 40}) { // access stays inside the data
+        const bool inside = index >= 0 && index < 100;
+        EXPECT_EQ(memory.GetBuffer(index), inside ? data + index : nullptr) << index;
+        EXPECT_EQ(memory[index], inside ? data + index : nullptr) << index;
+    }
     memory.Disconnect();
     EXPECT_FALSE(SharedMemory::Exists(name));
 }
 
-TEST_F(SharedMemoryTest, BufferAccessStaysInsideTheData) {
-    SharedMemory memory;
-    EXPECT_EQ(failureOf([&] { memory.GetBuffer(0); }), "Shared memory is not opened.");
-    EXPECT_EQ(failureOf([&] { memory[0]; }), "Shared memory is not opened.");
-    memory.Connect(name, 16);
-    unsigned char* first = memory.GetBuffer(0);
-    for (long index : {0L, 15L, 16L, -1L, 1L << 40}) {
-        const bool inside = index >= 0 && index < 16;
-        EXPECT_EQ(memory.GetBuffer(index), inside ? first + index : nullptr) << index;
-        EXPECT_EQ(memory[index], inside ? first + index : nullptr) << index;
-    }
-}
-
 // Two processes see each other's bytes with the counter at 2; whichever
 // leaves last removes the object.
-TEST_F(SharedMemoryTest, TwoProcessesShareBytesAndTheLastRemoves) {
+TEST_F(SharedMemoryTest, ProcessesShareBytesKeepTheCountAndTheLastRemoves) {
     for (bool parentLeavesFirst : {false, true}) {
         SCOPED_TRACE(parentLeavesFirst ? "parent leaves first" : "child leaves first");
         auto memory = std::make_unique<SharedMemory>();
@@ -109,9 +101,7 @@ TEST_F(SharedMemoryTest, TwoProcessesShareBytesAndTheLastRemoves) {
         }
         EXPECT_FALSE(SharedMemory::Exists(name));
     }
-}
-
-TEST_F(SharedMemoryTest, ConcurrentOpenAndCloseKeepTheCount) {
+    // Concurrent opens and closes keep the count.
     SharedMemory memory;
     memory.Connect(name, 4);
     Pipe start; // closed by the parent so that all children run at once

@@ -79,7 +79,6 @@ public:
     }
     ~LoggedConfigRoot() { ZAZ::Logger::ResetProcessLoggers(); }
     std::string Log() const { return ReadFile(*this / "trace.log"); }
-    void ClearLog() const { std::ofstream(*this / "trace.log", std::ios::trunc); }
 };
 
 #endif

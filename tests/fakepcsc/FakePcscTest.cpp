@@ -1,5 +1,6 @@
-// Runs against the fake client library of FakePcsc.cpp, not pcscd: these are
-// the failures a running daemon does not produce on demand.
+// Runs against the fake client library of FakePcsc.cpp, not pcscd: the
+// failures a running daemon does not produce on demand, and the entry
+// functions' own argument and context checks.
 #include "FakePcsc.h"
 
 #include "TestSupport.h"
@@ -12,7 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <sys/wait.h>
 #include <typeinfo>
+#include <unistd.h>
+#include <vector>
 
 using namespace testsupport;
 
@@ -35,7 +40,7 @@ protected:
 // A refused context or reader list, as the wrapper throws it and as the
 // entry functions report it (IASInitialize for the context, else
 // IASListReadersA, which clears the caller's buffer first).
-TEST_F(FakePcscTest, RefusedContextOrReaderList) {
+TEST_F(FakePcscTest, RefusedContextOrReaderListAndTheEntryFunctionChecks) {
     const std::type_info& plain = typeid(ZAZ::PCSCException);
     const std::type_info& reset = typeid(ZAZ::PCSCResetException);
     const struct {
@@ -82,9 +87,67 @@ TEST_F(FakePcscTest, RefusedContextOrReaderList) {
         }
         EXPECT_EQ(ias::IASFinalize(context), ias::IAS_S_OK);
     }
+    // The argument and context checks of the entry functions, in their order;
+    // a context belongs to the process that made it, and to no forked child.
+    struct Forged {
+        std::uint32_t magic;
+        long pcscContext;
+        std::uint32_t ownerPid;
+    };
+    const auto pid = static_cast<std::uint32_t>(getpid());
+    Forged wrongMagic{0xBEEF, 0, pid}, otherOwner{0xDEAD, 0, pid + 1};
+    unsigned long length = 0;
+    EXPECT_EQ(ias::IASInitialize(nullptr), ias::IAS_E_FAILED);
+    EXPECT_EQ(ias::IASFinalize(nullptr), ias::IAS_E_FAILED);
+    EXPECT_EQ(ias::IASListReadersA(nullptr, nullptr, &length), ias::IAS_E_INVALID_CONTEXT);
+    EXPECT_EQ(ias::IASFinalize(&wrongMagic), ias::IAS_E_INVALID_CONTEXT); // none held yet
+
+    void* context = nullptr;
+    ASSERT_EQ(ias::IASInitialize(&context), ias::IAS_S_OK);
+    EXPECT_EQ(*static_cast<std::uint32_t*>(context), 0x0000DEADu);
+    void* second = nullptr;
+    EXPECT_EQ(ias::IASInitialize(&second), ias::IAS_E_ALREADY_INITIALIZED);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(ias::IASFinalize(&wrongMagic), ias::IAS_E_FAILED);
+    EXPECT_EQ(ias::IASListReadersA(&wrongMagic, nullptr, &length), ias::IAS_E_INVALID_CONTEXT);
+    EXPECT_EQ(ias::IASFinalize(&otherOwner), ias::IAS_E_INVALID_CONTEXT);
+    EXPECT_EQ(ias::IASListReadersA(&otherOwner, nullptr, &length), ias::IAS_E_INVALID_CONTEXT);
+    EXPECT_EQ(ias::IASListReadersA(context, nullptr, nullptr), ias::IAS_E_FAILED);
+    ASSERT_EQ(ias::IASListReadersA(context, nullptr, &length), ias::IAS_S_OK); // length query
+    std::vector<char> names(length, 'x');
+    ASSERT_EQ(ias::IASListReadersA(context, names.data(), &length), ias::IAS_S_OK);
+    EXPECT_EQ(std::string(names.data(), length),
+              std::string("Fake Reader 0\0Fake Reader 1\0\0", 29));
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) { // one bit of the exit status per wrong result
+        int wrong = ias::IASListReadersA(context, nullptr, &length) != ias::IAS_E_INVALID_CONTEXT;
+        wrong |= (ias::IASFinalize(context) != ias::IAS_E_INVALID_CONTEXT) << 1;
+        void* own = nullptr; // it holds no context, so it may make its own
+        wrong |= (ias::IASInitialize(&own) != ias::IAS_S_OK) << 2;
+        _exit(wrong | (ias::IASFinalize(own) != ias::IAS_S_OK) << 3);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ias::IASListReadersA(context, nullptr, &length), ias::IAS_S_OK);
+    EXPECT_EQ(ias::IASFinalize(context), ias::IAS_S_OK);
+    EXPECT_EQ(ias::IASFinalize(context), ias::IAS_E_INVALID_CONTEXT);
+    EXPECT_EQ(ias::IASListReadersA(context, nullptr, &length), ias::IAS_E_INVALID_CONTEXT);
+
+    ias::IASINFO info;
+    std::memset(&info, 0xAB, sizeof info);
+    EXPECT_EQ(ias::IASGetInfo(nullptr), ias::IAS_E_FAILED);
+    EXPECT_EQ(ias::IASGetInfo(&info), ias::IAS_S_OK);
+    std::vector<unsigned char> version(sizeof info, 0xAB); // the version bytes only
+    version[0] = 1;
+    version[1] = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&info);
+    EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + sizeof info), version);
 }
 
-TEST_F(FakePcscTest, WrapperReplacesAStaleContext) {
+TEST_F(FakePcscTest, WrapperReplacesAStaleContextAndFailedConnectsLeaveNothing) {
     PCSCWrapperMicrosoft wrapper;
     ZAZ::PackedStringList readers;
     wrapper.ListReaders(readers);
@@ -97,10 +160,9 @@ TEST_F(FakePcscTest, WrapperReplacesAStaleContext) {
     wrapper.ListReaders(readers);
     EXPECT_EQ(g_fake.establishCalls, 2);
     EXPECT_NE(wrapper.GetContext(), first);
-}
 
-TEST_F(FakePcscTest, FailedConnectLeavesTheWrapperEmpty) {
-    PCSCWrapperMicrosoft wrapper;
+    wrapper.Detach(true); // a failed connect leaves the wrapper empty
+    FakePcsc::Reset();
     g_fake.connect = Code(0x8010000C); // no smart card
     EXPECT_EQ(PcscCode([&] { wrapper.Connect("Fake Reader 0", SCARD_SHARE_SHARED, 3); },
                        typeid(ZAZ::PCSCException)),

@@ -1,4 +1,4 @@
-# ias_add_card_test(NAME name PROFILE profile.json [READER 0|1] [TRACE file]
+# ias_add_card_test(NAME name PROFILE profile.json READER 0|1 [TRACE file]
 #                   COMMAND program args...)
 #
 # Registers one test that runs COMMAND while ias-vcard plays PROFILE in the
@@ -10,12 +10,6 @@
 # A relative PROFILE is taken from the source tree.
 function(ias_add_card_test)
     cmake_parse_arguments(A "" "NAME;PROFILE;READER;TRACE" "COMMAND" ${ARGN})
-    if(NOT A_NAME OR NOT A_PROFILE OR NOT A_COMMAND)
-        message(FATAL_ERROR "ias_add_card_test needs NAME, PROFILE and COMMAND")
-    endif()
-    if(NOT DEFINED A_READER)
-        set(A_READER 0)
-    endif()
     if(NOT A_TRACE)
         set(A_TRACE ${CMAKE_CURRENT_BINARY_DIR}/${A_NAME}.trace)
     endif()

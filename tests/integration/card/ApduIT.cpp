@@ -1,13 +1,12 @@
-// APDU encoding, command chaining, GET RESPONSE and status words, checked
-// against the bytes the virtual card received.
+// APDU encoding through the public handle and the state IASConnectA leaves,
+// checked against the bytes the virtual card received; chaining, GET
+// RESPONSE, status words and the selection cache are unit-tested on a script
+// (CCardTest, CCiaCardTest).
 #include "CardIT.h"
 
-#include "TestSupport.h"
-
+#include <numeric>
 #include <string>
 #include <vector>
-
-using namespace testsupport;
 
 using cardit::Hex;
 using cardit::TraceMark;
@@ -15,8 +14,7 @@ using cardit::TraceMark;
 namespace {
 
 class ApduIT : public cardit::ConnectedCard {};
-class GetResponseIT : public cardit::ConnectedCard {};
-class AwkwardStatusIT : public cardit::ConnectedCard {};
+class SelectionIT : public cardit::ConnectedCard {};
 
 } // namespace
 
@@ -24,7 +22,9 @@ class AwkwardStatusIT : public cardit::ConnectedCard {};
 // loses its Le under T=0, Le 256 travels as 00.
 TEST_F(ApduIT, SendApduEncodesTheFourCasesForTheProtocol) {
     const bool t0 = cardit::ProfileIsT0();
-    const std::string data255 = Hex(cardit::Pattern(255));
+    unsigned char bytes[255]; // all different, so misplaced ones show up
+    std::iota(bytes, bytes + sizeof bytes, 0);
+    const std::string data255 = Hex(bytes, sizeof bytes);
     struct Case {
         const char* name;
         const char* header;
@@ -80,78 +80,13 @@ TEST_F(ApduIT, OversizedCommandsAreRefusedBeforeSending) {
     EXPECT_EQ(Send("00A4000C", "", 0), 0x9000);
 }
 
-// 600 bytes go out as 255 + 255 + 90 with the chaining bit on the first two;
-// only the last piece carries the caller's Le (and only under T=1).
-TEST_F(ApduIT, LongCommandIsChained) {
-    const ZAZ::ByteVector data = cardit::Pattern(600);
+// After IASConnectA the MF is current: a child of it takes one SELECT, which
+// expects data and so carries Le 00 under T=1.
+TEST_F(SelectionIT, MasterFileIsCurrentAfterConnect) {
     TraceMark mark;
-    const unsigned short sw =
-        IsoSw([&] { cia().transmit(IAS::CCardCommand(0x00, 0xCA, 0x01, 0x02, data), 0x10); });
-    EXPECT_EQ(sw, 0x6D00); // the card ran the whole command: INS not supported
-    const std::string last = "00CA01025A" + Hex(data.substr(510, 90));
-    EXPECT_EQ(mark.NewCommands(),
-              (std::vector<std::string>{"10CA0102FF" + Hex(data.substr(0, 255)),
-                                        "10CA0102FF" + Hex(data.substr(255, 255)),
-                                        cardit::ProfileIsT0() ? last : last + "10"}));
-}
-
-// Every 61xx is followed by GET RESPONSE with Le = SW2 on the command's
-// logical channel, and the pieces are joined.
-TEST_F(GetResponseIT, PiecesAreCollected) {
-    TraceMark mark;
-    const ZAZ::ByteVector fcp = cia().select(0x02, 0x04, ZAZ::ByteVector("2F00"));
-    const std::vector<std::string> lines = mark.NewLines();
-    ASSERT_GE(lines.size(), 6u) << "expected at least two GET RESPONSE rounds";
-    EXPECT_EQ(lines[0], cardit::ProfileIsT0() ? "> 00A40204022F00" : "> 00A40204022F0000");
-    std::string joined;
-    int rounds = 0;
-    for (std::size_t i = 1; i < lines.size(); i += 2) {
-        const std::string& answer = lines[i];
-        ASSERT_EQ(answer.rfind("< ", 0), 0u) << answer;
-        const std::string sw = answer.substr(answer.size() - 4);
-        joined += answer.substr(2, answer.size() - 6);
-        if (sw == "9000") {
-            EXPECT_EQ(i + 1, lines.size()) << "sent after 9000";
-            break;
-        }
-        ASSERT_EQ(sw.substr(0, 2), "61");
-        ASSERT_LT(i + 1, lines.size());
-        EXPECT_EQ(lines[i + 1], "> 00C00000" + sw.substr(2));
-        ++rounds;
-    }
-    EXPECT_GE(rounds, 2);
-    EXPECT_EQ(Hex(fcp), joined);
-    EXPECT_EQ(fcp[0], 0x62);
-}
-
-// Scripted status words: each raises IsoException after exactly one
-// exchange (6Cxx is not retried, warnings are errors); a 61xx on channel 1
-// of a proprietary class fetches with CLA 01.
-TEST_F(AwkwardStatusIT, StatusWordsOtherThan9000And61xxAreRaised) {
-    struct Case {
-        IAS::CCardCommand command;
-        std::uint32_t le;
-        unsigned short sw;
-        std::vector<std::string> wire;
-    } cases[] = {
-        {IAS::CCardCommand(0x00, 0xCA, 0x01, 0x01), 0x20, 0x6C10, {"00CA010120"}},
-        {IAS::CCardCommand(0x00, 0xCA, 0x01, 0x02), 0, 0x6283, {"00CA0102"}},
-        {IAS::CCardCommand(0x00, 0xCA, 0x01, 0x03), 0, 0x63C1, {"00CA0103"}},
-        {IAS::CCardCommand(0x00, 0xB0, 0x9E, 0x00), 0x50, 0x6282, {"00B09E0050"}},
-        {IAS::CCardCommand(0x00, 0xA4, 0x02, 0x0C, ZAZ::ByteVector("7777")),
-         0,
-         0x6A82,
-         {"00A4020C027777"}},
-        {IAS::CCardCommand(0x81, 0xCA, 0x01, 0x04), 0, 0x6881, {"81CA0104", "01C0000004"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.wire.front());
-        TraceMark mark;
-        EXPECT_EQ(IsoSw([&] {
-                      c.le == 0 ? cia().transmit(c.command)
-                                : cia().transmit(c.command, static_cast<std::uint8_t>(c.le));
-                  }),
-                  c.sw);
-        EXPECT_EQ(mark.NewCommands(), c.wire);
-    }
+    cia().selectFileRaw(ZAZ::ByteVector(), ZAZ::ByteVector("2F00"), nullptr);
+    EXPECT_EQ(
+        mark.NewCommands(),
+        std::vector<std::string>{cardit::ProfileIsT0() ? "00A4020C022F00" : "00A4020C022F0000"});
+    EXPECT_TRUE(cia().selectionValid());
 }

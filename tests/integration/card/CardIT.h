@@ -18,15 +18,6 @@ inline std::string Hex(const ZAZ::ByteVectorBase& b) {
     return Hex(b.begin(), static_cast<std::size_t>(b.size()));
 }
 
-/// Bytes i % 251 for i in [from, from + n), so misplaced pieces show up.
-inline ZAZ::ByteVector Pattern(int n, int from = 0) {
-    ZAZ::ByteVector v(2048);
-    for (int i = from; i < from + n; ++i) {
-        v.appendByte(static_cast<unsigned char>(i % 251));
-    }
-    return v;
-}
-
 class ConnectedCard : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(ias::IASInitialize(&s_context), ias::IAS_S_OK); }
