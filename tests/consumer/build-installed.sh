@@ -1,41 +1,25 @@
 #!/usr/bin/env bash
-# build-installed.sh build BUILD_DIR OUT | run OUT [READER]
-# build: stages `cmake --install BUILD_DIR` under OUT/stage (DESTDIR, prefix
-# /opt/ias) over a configuration file that must survive, then builds this
-# consumer once through find_package and once through pkg-config.
-# run: runs both consumers against the card in READER ($IAS_TEST_READER).
-# CXX and IAS_CONSUMER_FLAGS (e.g. sanitizer flags) choose the compiler.
+# build-installed.sh build BUILD_DIR OUT | run OUT
+# build: `cmake --install` staged in OUT/stage over a configuration file that
+# must survive, then this consumer built through find_package and pkg-config.
+# run: both consumers on the card in $IAS_TEST_READER.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mode=$1
-if [ "$mode" = run ]; then
-    out=$2
-    export LD_LIBRARY_PATH=$(cat "$out/libdir")
-    reader=${3:-$IAS_TEST_READER}
-    "$out/cmake/consumer" "$reader"
-    "$out/consumer-pc" "$reader"
-    exit 0
+out=${3:-$2} root=${3:-$2}/stage/opt/ias
+if [ "$1" = run ]; then
+    LD_LIBRARY_PATH=$(cat "$out/libdir") && export LD_LIBRARY_PATH
+    "$out/cmake/consumer" "$IAS_TEST_READER" && exec "$out/consumer-pc" "$IAS_TEST_READER"
 fi
-build=$2 out=$3
-flags=${IAS_CONSUMER_FLAGS:-}
-root=$out/stage/opt/ias
-rm -rf "$out" && mkdir -p "$out/stage/etc/Quovanta"
-echo '# kept' >"$out/stage/etc/Quovanta/atr.cnf"
-DESTDIR=$out/stage cmake --install "$build" --prefix /opt/ias >"$out/install.log"
-grep -qx '# kept' "$out/stage/etc/Quovanta/atr.cnf" || { echo "existing configuration overwritten"; exit 1; }
-[ -f "$out/stage/etc/Quovanta/ZAZ/conf" ] || { echo "default configuration not installed"; exit 1; }
-[ -x "$root/bin/ias-vcard" ] && [ -f "$root/share/ias/cards/sample-iasecc.json" ] ||
-    { echo "tools or sample cards not installed"; exit 1; }
-
-libdir=$(dirname "$(find "$root" -name 'libias.so.0' | head -1)")
-echo "$libdir" >"$out/libdir"
-export LD_LIBRARY_PATH=$libdir
-
-cmake -S "$here" -B "$out/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
-    -DCMAKE_CXX_COMPILER="${CXX:-c++}" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+rm -rf "$out" && mkdir -p "$out/stage/etc/Quovanta" && echo '# kept' >"$out/stage/etc/Quovanta/atr.cnf"
+DESTDIR=$out/stage cmake --install "$2" --prefix /opt/ias >"$out/install.log"
+grep -qx '# kept' "$out/stage/etc/Quovanta/atr.cnf" && [ -f "$out/stage/etc/Quovanta/ZAZ/conf" ] &&
+    [ -x "$root/bin/ias-vcard" ] && [ -f "$root/share/ias/cards/sample-iasecc.json" ] ||
+    { echo "configuration, tools or cards not installed as expected"; exit 1; }
+libdir=$(dirname "$(find "$root" -name libias.so.0)") && echo "$libdir" >"$out/libdir"
+cmake -S "$here" -B "$out/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$root" -DCMAKE_CXX_COMPILER="$CXX" \
+    -DCMAKE_CXX_FLAGS="${IAS_CONSUMER_FLAGS:-}" -DCMAKE_EXE_LINKER_FLAGS="${IAS_CONSUMER_FLAGS:-}" >/dev/null
 cmake --build "$out/cmake"
-export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046,SC2086
-"${CXX:-c++}" -std=c++11 $flags "$here/consumer.cpp" -o "$out/consumer-pc" $(pkg-config --cflags --libs ias)
-"$out/cmake/consumer"
-"$out/consumer-pc"
+"$CXX" -std=c++11 ${IAS_CONSUMER_FLAGS:-} "$here/consumer.cpp" -o "$out/consumer-pc" \
+    $(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --cflags --libs ias)
+LD_LIBRARY_PATH=$libdir "$out/consumer-pc"
