@@ -8,7 +8,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 out=${3:-$2} root=${3:-$2}/stage/opt/ias
 if [ "$1" = run ]; then
     LD_LIBRARY_PATH=$(cat "$out/libdir") && export LD_LIBRARY_PATH
-    "$out/cmake/consumer" "$IAS_TEST_READER" && exec "$out/consumer-pc" "$IAS_TEST_READER"
+    "$out/cmake/consumer" "$IAS_TEST_READER"
+    exec "$out/consumer-pc" "$IAS_TEST_READER"
 fi
 rm -rf "$out" && mkdir -p "$out/stage/etc/Quovanta" && echo '# kept' >"$out/stage/etc/Quovanta/atr.cnf"
 DESTDIR=$out/stage cmake --install "$2" --prefix /opt/ias >"$out/install.log"
