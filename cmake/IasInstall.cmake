@@ -3,6 +3,7 @@
 # pages are installed when the tree has them, so a tool added later only needs
 # its target and its page.
 
+# A string, not a PATH: CMake would make a relative PATH absolute in the build tree.
 set(IAS_CONFIG_INSTALL_DIR "/etc/Quovanta" CACHE STRING
     "Where the default configuration goes (QV_PATH's default); relative to the prefix when relative")
 

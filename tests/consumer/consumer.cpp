@@ -1,16 +1,24 @@
-// An application of the installed libias: prints the library version and,
-// given a reader, verifies the user PIN and selects the MF there.
+// An application of the installed libias, C++11 with <ias/ias.h> and libias.so
+// alone. Offline it checks an exception crossing the library boundary; given a
+// reader it verifies the user PIN and selects the MF there.
 #include <ias/ias.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 int main(int argc, char** argv) {
-    ias::IASINFO info = {};
-    ias::IASGetInfo(&info);
-    std::printf("libias %u.%u\n", info.versionMajor, info.versionMinor);
+    try {
+        (void)ias::_HB("3f00")[2];
+        return 1;
+    } catch (const ias::CIASException& e) {
+        if (e.errorClass() != ias::CIASException::IAS_ERR_CARD_FRAMEWORK ||
+            std::strcmp(e.descriptionA(), "Illegal parameter in function call.") != 0) {
+            return 1;
+        }
+    }
     if (argc < 2) {
-        return 0;
+        return ias::AsString(ias::_HB("3f00")) == "3F 00 " ? 0 : 1;
     }
     void* ctx = nullptr;
     ias::IASInitialize(&ctx);
