@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# build-installed.sh build BUILD_DIR OUT | run OUT
-# build: `cmake --install` staged in OUT/stage over a configuration file that
-# must survive, then this consumer built through find_package and pkg-config.
-# run: both consumers on the card in $IAS_TEST_READER.
+# build BUILD_DIR OUT: stage `cmake --install` over a configuration file that must survive,
+# build the consumer through find_package and pkg-config. run OUT: both on $IAS_TEST_READER.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 out=${3:-$2} root=${3:-$2}/stage/opt/ias

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# check-doc-snippets.sh INCLUDE_DIR FILE.md...
-# Every ```cpp block must compile as C++11 against the public headers, as a
-# function body that may use `card` (a connected ias::CIASCard) and `ctx`.
+# INCLUDE_DIR FILE.md...: each ```cpp block compiles as C++11 against the public
+# headers, as a function body that may use `card` (a connected ias::CIASCard) and `ctx`.
 set -euo pipefail
 include_dir=$1 status=0
 for doc in "${@:2}"; do
