@@ -4,7 +4,7 @@ IAS_PACKAGES=(
     build-essential cmake ninja-build pkg-config clang-format
     libpcsclite-dev pcscd vsmartcard-vpcd libssl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
-    openssl python3 procps pcsc-tools ccache
+    openssl python3 procps pcsc-tools ccache doxygen
 )
 
 ias_install_deps() {
