@@ -45,8 +45,6 @@ public:
 private:
     std::string m_filePath;
     int m_threshold = 5;
-    bool m_byPid = false;
-    bool m_byThread = false;
     bool m_verbose = false;
     bool m_debug = false;
     bool m_info = false;
