@@ -17,7 +17,6 @@ Json TextOrNull(const ias::CBlob& b) {
     return b.size() ? Json(Text(b)) : Json();
 }
 
-
 Json Bits(unsigned int mask, const std::vector<const char*>& names) {
     Json out = Json::array();
     for (unsigned int n = 0; n < 32; ++n) {
@@ -174,6 +173,7 @@ Cia ReadCia(Session& s, const Application* a, const ias::CObjectDirectoryFile::C
         od = &list;
     }
     Cia cia;
+    cia.app = *a;
     for (const auto& e : *od) {
         CioFile f{e.first, ias::CCiaFile(), ias::CBlob()};
         Read(s, CioKind(e.first), [&] {

@@ -71,7 +71,9 @@ std::vector<Element> Split(const ias::CBlob& b, long& bad) {
             break;
         }
         const int choice = (t & 0xC0) == 0 ? -1 : (t & 0xC0) == 0x80 ? (t & 0x1F) : -2;
-        out.push_back(Element{at, choice, b.substr(static_cast<unsigned int>(at), static_cast<unsigned int>(header + length))});
+        out.push_back(Element{
+            at, choice,
+            b.substr(static_cast<unsigned int>(at), static_cast<unsigned int>(header + length))});
         at += header + length;
     }
     return out;
@@ -101,8 +103,8 @@ Json LabelOf(const ias::CBlob& element) {
 // What the element of choice `c` in a file of EF.OD choice `file` holds.
 std::string KindName(int file, int c) {
     static const char* const kKeys[] = {"RSA", "EC", "DH", "DSA", "KEA"};
-    static const char* const kCerts[] = {"X.509",        "X.509 attribute", "SPKI", "PGP",
-                                         "WTLS",         "X9.68",           "card-verifiable"};
+    static const char* const kCerts[] = {"X.509", "X.509 attribute", "SPKI",           "PGP",
+                                         "WTLS",  "X9.68",           "card-verifiable"};
     static const char* const kData[] = {"opaque", "ISO 7816", "OID"};
     static const char* const kAuth[] = {"PIN", "biometric", "authentication key", "external"};
     const std::string n = c < -1 ? "other class" : "[" + std::to_string(c) + "]";
@@ -147,8 +149,8 @@ bool Decoded(int file, int c) {
 
 // ---- attributes -------------------------------------------------------------
 
-const std::vector<const char*> kKeyUsage = {"encrypt", "decrypt", "sign", "signRecover",
-                                            "wrap",    "unwrap",  "verify", "verifyRecover",
+const std::vector<const char*> kKeyUsage = {"encrypt", "decrypt",       "sign",   "signRecover",
+                                            "wrap",    "unwrap",        "verify", "verifyRecover",
                                             "derive",  "nonRepudiation"};
 
 // A Name as one line of text ("C=FR, O=..., CN=..."), or its hex when OpenSSL
@@ -256,20 +258,18 @@ Json Value(const ias::CCioObjectValue& v) {
 Json KeyInfo(const ias::CCioKeyInfo& k) {
     return k.isNull() ? Json()
                       : Json{{"parameters", Hex(k.parameters(), "")},
-                             {"operations", k.operations() == 0xFFFFFFFFu
-                                                ? Json()
-                                                : Json(k.operations())}};
+                             {"operations",
+                              k.operations() == 0xFFFFFFFFu ? Json() : Json(k.operations())}};
 }
 
 void KeyAttributes(Json& j, const ias::CCioKey& k) {
     j["id"] = Hex(k.id(), "");
     j["usage"] = Bits(k.usage(), kKeyUsage);
     j["native"] = k.native();
-    j["accessFlags"] =
-        k.accessFlagsDefined()
-            ? Bits(k.accessFlags(), {"sensitive", "extractable", "alwaysSensitive",
-                                     "neverExtractable", "local"})
-            : Json();
+    j["accessFlags"] = k.accessFlagsDefined()
+                           ? Bits(k.accessFlags(), {"sensitive", "extractable", "alwaysSensitive",
+                                                    "neverExtractable", "local"})
+                           : Json();
     j["keyReference"] = k.keyReference() < 0 ? Json() : Json(k.keyReference());
     j["startDate"] = k.startDate().empty() ? Json() : Json(k.startDate());
     j["endDate"] = k.endDate().empty() ? Json() : Json(k.endDate());
@@ -356,11 +356,11 @@ Json AuthObject(const Cia& cia, const ias::CCioAuthentication& a) {
     const auto* p = dynamic_cast<const ias::CCioPasswordAuth*>(&a);
     if (p && a.choice() == -1) {
         const int t = p->pwdType();
-        j["pwdFlags"] = Bits(p->pwdFlags(), {"case-sensitive", "local", "change-disabled",
-                                             "unblock-disabled", "initialized", "needs-padding",
-                                             "unblockingPassword", "soPassword", "disable-allowed",
-                                             "integrity-protected", "confidentiality-protected",
-                                             "exchangeRefData"});
+        j["pwdFlags"] =
+            Bits(p->pwdFlags(),
+                 {"case-sensitive", "local", "change-disabled", "unblock-disabled", "initialized",
+                  "needs-padding", "unblockingPassword", "soPassword", "disable-allowed",
+                  "integrity-protected", "confidentiality-protected", "exchangeRefData"});
         j["pwdType"] = t >= 0 && t < 5 ? Json(kPwdTypes[t]) : t < 0 ? Json() : Json(t);
         j["minLength"] = p->minLength();
         j["storedLength"] = p->storedLength();
@@ -368,10 +368,9 @@ Json AuthObject(const Cia& cia, const ias::CCioAuthentication& a) {
         char ref[8];
         std::snprintf(ref, sizeof ref, "%02X", p->pwdReference());
         j["pwdReference"] = ref;
-        j["padChar"] = p->padCharDefined() ? Json(Hex(ias::CBlob(1, static_cast<char>(
-                                                           p->padChar())),
-                                                       ""))
-                                           : Json();
+        j["padChar"] = p->padCharDefined()
+                           ? Json(Hex(ias::CBlob(1, static_cast<char>(p->padChar())), ""))
+                           : Json();
         j["lastPasswordChange"] =
             p->lastPasswordChange().empty() ? Json() : Json(p->lastPasswordChange());
         const ias::CCiaPath path = p->path();
@@ -412,24 +411,25 @@ CioContent Describe(const Cia& cia, const CioFile& f) {
     const int k = f.choice;
     std::string error;
     if (k == 0) {
-        error = Decode<ias::CPrivateKeyFile>(f.bytes, c.objects, [&](const ias::CCioPrivateKey& o) {
-            return PrivateKey(cia, o);
-        });
+        error = Decode<ias::CPrivateKeyFile>(
+            f.bytes, c.objects, [&](const ias::CCioPrivateKey& o) { return PrivateKey(cia, o); });
     } else if (k == 1 || k == 2) {
-        error = Decode<ias::CPublicKeyFile>(f.bytes, c.objects, [&](const ias::CCioPublicKey& o) {
-            return PublicKey(cia, k, o);
-        });
+        error = Decode<ias::CPublicKeyFile>(
+            f.bytes, c.objects, [&](const ias::CCioPublicKey& o) { return PublicKey(cia, k, o); });
     } else if (k >= 4 && k <= 6) {
-        error = Decode<ias::CCertificateFile>(
-            f.bytes, c.objects, [&](const ias::CCioCertificate& o) { return Certificate(cia, k, o); });
+        error =
+            Decode<ias::CCertificateFile>(f.bytes, c.objects, [&](const ias::CCioCertificate& o) {
+                return Certificate(cia, k, o);
+            });
     } else if (k == 7) {
         error = Decode<ias::CDataContainerFile>(
-            f.bytes, c.objects, [&](const ias::CCioDataContainer& o) { return DataObject(cia, o); });
+            f.bytes, c.objects,
+            [&](const ias::CCioDataContainer& o) { return DataObject(cia, o); });
     } else if (k == 8) {
-        error = Decode<ias::CAuthObjectFile>(f.bytes, c.objects,
-                                             [&](const ias::CCioAuthentication& o) {
-                                                 return AuthObject(cia, o);
-                                             });
+        error =
+            Decode<ias::CAuthObjectFile>(f.bytes, c.objects, [&](const ias::CCioAuthentication& o) {
+                return AuthObject(cia, o);
+            });
     }
     // The kinds the readers skip, counted per choice with their labels; and
     // the element the reader stopped on: the first decodable one after those
@@ -460,7 +460,8 @@ CioContent Describe(const Cia& cia, const CioFile& f) {
         (*entry)["labels"].push_back(LabelOf(e.der));
     }
     if (!error.empty()) {
-        c.failure = std::string(CioKind(k)) + " " + PathText(f.file.path()) + ": element at offset " +
+        c.failure = std::string(CioKind(k)) + " " + PathText(f.file.path()) +
+                    ": element at offset " +
                     (failedAt < 0 ? std::string("unknown") : std::to_string(failedAt)) +
                     " does not decode: " + error;
     }
@@ -493,8 +494,7 @@ int List(Session& s, ListKind kind) {
     Json d = Document(kCommands[i]);
     s.card();
     d["reader"] = s.readerName();
-    Json& items = d[kMembers[i]] = Json::array();
-    Json& undecoded = d["undecoded"] = Json::array();
+    Json items = Json::array(), undecoded = Json::array();
     std::string failures;
     const Cia cia = ReadCia(s);
     for (const CioFile& f : cia.files) {
@@ -534,6 +534,8 @@ int List(Session& s, ListKind kind) {
         failures += failures.empty() || c.failure.empty() ? "" : "\n";
         failures += c.failure;
     }
+    d[kMembers[i]] = items;
+    d["undecoded"] = undecoded;
     if (s.options().json) {
         Print(d, true);
     } else {
@@ -555,8 +557,8 @@ int List(Session& s, ListKind kind) {
         }
         for (const Json& u : undecoded) {
             std::cout << u["file"].get<std::string>() << ": " << u["count"].get<int>() << " "
-                      << u["kind"].get<std::string>() << " not decoded by libias: "
-                      << u["labels"].dump() << "\n";
+                      << u["kind"].get<std::string>()
+                      << " not decoded by libias: " << u["labels"].dump() << "\n";
         }
     }
     if (!failures.empty()) {
@@ -588,7 +590,7 @@ Json Find(const Cia& cia, const std::string& which, std::set<int> kinds, const c
 
 // The content the object value names: read from the card for a path, the
 // bytes themselves for a direct value.
-ias::CBlob ValueBytes(Session& s, const Json& value, const char* what) {
+ias::CBlob ValueBytes(Session& s, const Cia& cia, const Json& value, const char* what) {
     if (value.is_object() && value.contains("raw") && value["type"] == "direct") {
         return ias::_HB(value["raw"].get<std::string>().c_str());
     }
@@ -602,7 +604,7 @@ ias::CBlob ValueBytes(Session& s, const Json& value, const char* what) {
         for (char ch : path) {
             fids += ch == '/' ? "" : std::string(1, ch);
         }
-        file.open(s.card(), Fid(fids.c_str()));
+        file.open(s.card(), Resolve(cia.app, Fid(fids.c_str())));
         file.load();
     } catch (const ias::CIASException& e) {
         throw Failed("reading " + std::string(what) + " at " + value["path"].get<std::string>(), e);
@@ -615,7 +617,7 @@ ias::CBlob ValueBytes(Session& s, const Json& value, const char* what) {
 int ReadCert(Session& s, const std::string& which, bool der) {
     const Cia cia = ReadCia(s);
     const Json o = Find(cia, which, {4, 5, 6}, "certificate");
-    const ias::CBlob bytes = ValueBytes(s, o.value("value", Json()), "the certificate");
+    const ias::CBlob bytes = ValueBytes(s, cia, o.value("value", Json()), "the certificate");
     const unsigned char* p = bytes.data();
     X509* cert = d2i_X509(nullptr, &p, static_cast<long>(bytes.size()));
     if (!cert) {
@@ -639,10 +641,10 @@ int ReadCert(Session& s, const std::string& which, bool der) {
         return out;
     };
     auto name = [](X509_NAME* n) {
-        unsigned char* der = nullptr;
-        const int len = i2d_X509_NAME(n, &der);
-        Json j = NameText(ias::CBlob(der, static_cast<unsigned int>(len)));
-        OPENSSL_free(der);
+        unsigned char* encoded = nullptr;
+        const int len = i2d_X509_NAME(n, &encoded);
+        Json j = NameText(ias::CBlob(encoded, static_cast<unsigned int>(len)));
+        OPENSSL_free(encoded);
         return j;
     };
     EVP_PKEY* key = X509_get0_pubkey(cert);
@@ -651,7 +653,8 @@ int ReadCert(Session& s, const std::string& which, bool der) {
     d["label"] = o["label"];
     d["subject"] = name(X509_get_subject_name(cert));
     d["issuer"] = name(X509_get_issuer_name(cert));
-    d["notBefore"] = text([](BIO* b, X509* c) { ASN1_TIME_print(b, X509_get0_notBefore(c)); }, cert);
+    d["notBefore"] =
+        text([](BIO* b, X509* c) { ASN1_TIME_print(b, X509_get0_notBefore(c)); }, cert);
     d["notAfter"] = text([](BIO* b, X509* c) { ASN1_TIME_print(b, X509_get0_notAfter(c)); }, cert);
     d["keyType"] = key ? Json(OBJ_nid2sn(EVP_PKEY_base_id(key))) : Json();
     d["keySize"] = key ? Json(EVP_PKEY_bits(key)) : Json();
@@ -676,10 +679,15 @@ int ReadData(Session& s, const std::string& which, const PinOptions& p, bool raw
     if (!p.pin.empty()) {
         VerifyPin(s, p);
     }
-    const ias::CBlob bytes = ValueBytes(s, o.value("value", Json()), "the data object");
+    ias::CBlob bytes = ValueBytes(s, cia, o.value("value", Json()), "the data object");
+    // A content that is one TLV element is shown without the file's filler.
+    std::size_t header = 0, length = 0;
+    if (bytes.size() > 1 && Header(bytes, 0, header, length)) {
+        bytes = bytes.substr(0, static_cast<unsigned int>(header + length));
+    }
     if (raw) {
         std::cout.write(reinterpret_cast<const char*>(bytes.data()),
-                       static_cast<std::streamsize>(bytes.size()));
+                        static_cast<std::streamsize>(bytes.size()));
         return EXIT_OK;
     }
     Json d = Document("read-data");

@@ -118,6 +118,7 @@ struct CioFile {
 };
 /// Every directory file EF.OD names, read once, and the PIN labels by authId.
 struct Cia {
+    Application app;
     std::vector<CioFile> files;
     std::vector<std::pair<std::string, std::string>> pins; ///< authId hex, label
     /// The label of the authentication object `authId` (hex), or null.

@@ -25,7 +25,8 @@ void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk,
         cmd->add_option("--pin", p.pin, "PIN reference (81 or 0x81) or the PIN's label");
     pin->required(pinRequired);
     if (puk) {
-        cmd->add_option("--puk", p.puk, "reference or label of the PIN (PUK) verified first")->required();
+        cmd->add_option("--puk", p.puk, "reference or label of the PIN (PUK) verified first")
+            ->required();
     }
     CLI::Option* env = cmd->add_option("--pin-env", p.env,
                                        twoSecrets ? "variable holding the current PIN (or the PUK)"
@@ -60,7 +61,8 @@ int main(int argc, char** argv) {
     CLI::App* listKeys = app.add_subcommand("list-keys", "one line per key");
     CLI::App* listCerts = app.add_subcommand("list-certs", "one line per certificate");
     CLI::App* listData = app.add_subcommand("list-data", "one line per data object");
-    CLI::App* listPins = app.add_subcommand("list-pins", "one line per PIN (authentication object)");
+    CLI::App* listPins =
+        app.add_subcommand("list-pins", "one line per PIN (authentication object)");
     std::string which;
     bool der = false, raw = false;
     tool::PinOptions dataPin;
