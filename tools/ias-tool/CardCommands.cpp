@@ -82,15 +82,6 @@ void ReadSecret(const PinOptions& p, const std::string& env, const std::string& 
     }
 }
 
-unsigned char Reference(const std::string& text) {
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(text.c_str(), &end, 16);
-    if (text.empty() || *end != '\0' || v > 0xFF) {
-        throw Failure{EXIT_USAGE, "PIN reference '" + text + "' is not a byte (e.g. 81 or 0x81)"};
-    }
-    return static_cast<unsigned char>(v);
-}
-
 // Sends INS with P1 and the PIN reference; the PIN bytes are masked in --verbose.
 void PinApdu(Session& s, const char* what, unsigned char ins, unsigned char p1, unsigned char ref,
              Secret& pin) {
@@ -112,8 +103,15 @@ void PinApdu(Session& s, const char* what, unsigned char ins, unsigned char p1, 
 
 } // namespace
 
+void VerifyPin(Session& s, const PinOptions& p) {
+    const unsigned char ref = PinReference(s, p.pin);
+    Secret pin;
+    ReadSecret(p, p.env, "PIN: ", pin);
+    PinApdu(s, "VERIFY", 0x20, 0x00, ref, pin);
+}
+
 int PinCommand(Session& s, PinOp op, const PinOptions& p) {
-    const unsigned char ref = Reference(p.pin);
+    const unsigned char ref = PinReference(s, p.pin);
     Secret first, second;
     if (op == PinOp::Unblock) {
         if (p.puk.empty()) {
@@ -121,7 +119,7 @@ int PinCommand(Session& s, PinOp op, const PinOptions& p) {
         }
         ReadSecret(p, p.env, "PUK: ", first);
         ReadSecret(p, p.newEnv, "New PIN: ", second);
-        PinApdu(s, "VERIFY", 0x20, 0x00, Reference(p.puk), first);
+        PinApdu(s, "VERIFY", 0x20, 0x00, PinReference(s, p.puk), first);
         PinApdu(s, "RESET RETRY COUNTER", 0x2C, 0x02, ref, second);
     } else if (op == PinOp::Change) {
         ReadSecret(p, p.env, "Current PIN: ", first);

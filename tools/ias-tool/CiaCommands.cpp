@@ -4,9 +4,11 @@
 
 namespace tool {
 
-namespace {
-
-const char* const kPkcs15Aid = "A000000063504B43532D3135";
+ias::CCiaPath Fid(const char* hex) {
+    ias::CCiaPath p;
+    p.setEfidOrPath(ias::_HB(hex));
+    return p;
+}
 
 Json HexOrNull(const ias::CBlob& b) {
     return b.size() ? Json(Hex(b, "")) : Json();
@@ -15,13 +17,6 @@ Json TextOrNull(const ias::CBlob& b) {
     return b.size() ? Json(Text(b)) : Json();
 }
 
-ias::CCiaPath Fid(const char* hex) {
-    ias::CCiaPath p;
-    p.setEfidOrPath(ias::_HB(hex));
-    return p;
-}
-
-// Names of the bits set in `mask`, bit n of the BIT STRING as 2^n.
 Json Bits(unsigned int mask, const std::vector<const char*>& names) {
     Json out = Json::array();
     for (unsigned int n = 0; n < 32; ++n) {
@@ -31,6 +26,10 @@ Json Bits(unsigned int mask, const std::vector<const char*>& names) {
     }
     return out;
 }
+
+namespace {
+
+const char* const kPkcs15Aid = "A000000063504B43532D3135";
 
 // A compact security condition byte (ISO/IEC 7816-4).
 std::string Condition(int c) {
@@ -66,6 +65,17 @@ Json SecurityAttributes(const ias::CFileControlParameters& fcp) {
     return Json{{"raw", Hex(raw, "")}, {"proprietary", sa.proprietary()}, {"rules", rules}};
 }
 
+template <class F> auto Read(Session& s, const std::string& what, F f) -> decltype(f()) {
+    s.note("library reads " + what + " (its APDUs are not shown)");
+    try {
+        return f();
+    } catch (const ias::CIASException& e) {
+        throw Failed("reading " + what, e);
+    }
+}
+
+} // namespace
+
 // What every file shows: its name, path, FCP and compact security attributes.
 Json FileHeader(const char* name, const ias::CCiaFile& file) {
     static const char* const kStates[] = {"no information",
@@ -93,12 +103,6 @@ Json FileHeader(const char* name, const ias::CCiaFile& file) {
     f["securityAttributes"] = SecurityAttributes(fcp);
     return f;
 }
-
-struct Application {
-    ias::CApplicationTemplate app;
-    ias::CCiaPath base; ///< where EF.OD and EF.CIAInfo are opened from
-    bool byAid = false;
-};
 
 // The CIA application: the PKCS #15 AID first, then the other templates in
 // file order; the first whose EF.OD opens. A card that refuses absolute paths
@@ -143,6 +147,63 @@ ias::CCiaPath Resolve(const Application& a, const ias::CCiaPath& p) {
     return r;
 }
 
+const char* CioKind(int choice) {
+    static const char* const kKinds[] = {"PrKDF",        "PuKDF", "PuKDF (trusted)",
+                                         "SKDF",         "CDF",   "CDF (trusted)",
+                                         "CDF (useful)", "DODF",  "AODF"};
+    return choice >= 0 && choice <= 8 ? kKinds[choice] : "unknown";
+}
+
+Cia ReadCia(Session& s, const Application* a, const ias::CObjectDirectoryFile::CioFileList* od) {
+    Application found;
+    ias::CObjectDirectoryFile::CioFileList list;
+    if (!a) {
+        ias::CApplicationDirectoryFile dir;
+        ias::CObjectDirectoryFile odFile;
+        Read(s, "EF.DIR and EF.OD", [&] {
+            dir = ias::CApplicationDirectoryFile(s.card());
+            dir.load();
+            found = FindApplication(s, dir);
+            odFile = ias::CObjectDirectoryFile(s.card(), found.base + Fid("5031"));
+            odFile.load();
+            list = odFile.cioFiles();
+            return 0;
+        });
+        a = &found;
+        od = &list;
+    }
+    Cia cia;
+    cia.app = *a;
+    for (const auto& e : *od) {
+        CioFile f{e.first, ias::CCiaFile(), ias::CBlob()};
+        Read(s, CioKind(e.first), [&] {
+            f.file.open(s.card(), Resolve(*a, e.second));
+            f.file.load();
+            f.bytes = f.file;
+            return 0;
+        });
+        cia.files.push_back(f);
+    }
+    for (const CioFile& f : cia.files) {
+        if (f.choice != 8) {
+            continue;
+        }
+        ias::CAuthObjectFile aodf;
+        try {
+            aodf.load(f.bytes);
+        } catch (const ias::CIASException&) {
+            // The objects before the bad element still name their PINs;
+            // dump reports the failure.
+        }
+        for (const ias::CCioAuthentication* o : aodf.objects()) {
+            cia.pins.emplace_back(Hex(o->authId(), ""), Text(o->label()));
+        }
+    }
+    return cia;
+}
+
+namespace {
+
 Json ApplicationJson(const ias::CApplicationTemplate& t) {
     return Json{{"aid", HexOrNull(t.aid())},
                 {"label", TextOrNull(t.label())},
@@ -152,15 +213,6 @@ Json ApplicationJson(const ias::CApplicationTemplate& t) {
                 {"discretionaryData",
                  HexOrNull(t.discretionaryDOBerTlv().size() ? t.discretionaryDOBerTlv()
                                                             : t.discretionaryDONonBerTlv())}};
-}
-
-template <class F> auto Read(Session& s, const std::string& what, F f) -> decltype(f()) {
-    s.note("library reads " + what + " (its APDUs are not shown)");
-    try {
-        return f();
-    } catch (const ias::CIASException& e) {
-        throw Failed("reading " + what, e);
-    }
 }
 
 // One function per file kind: it opens and loads the file and describes it.
@@ -176,13 +228,6 @@ Json DumpDir(Session& s, ias::CApplicationDirectoryFile& dir) {
         f["applications"].push_back(ApplicationJson(t));
     }
     return f;
-}
-
-const char* CioKind(int choice) {
-    static const char* const kKinds[] = {"PrKDF",        "PuKDF", "PuKDF (trusted)",
-                                         "SKDF",         "CDF",   "CDF (trusted)",
-                                         "CDF (useful)", "DODF",  "AODF"};
-    return choice >= 0 && choice <= 8 ? kKinds[choice] : "unknown";
 }
 
 Json DumpOd(Session& s, const Application& a, ias::CObjectDirectoryFile::CioFileList& list) {
@@ -257,19 +302,6 @@ ias::CCiaInfoFile LoadCiaInfo(Session& s, const Application& a) {
         info.load();
         return info;
     });
-}
-
-// A CIO directory file: for now its path, FCP and security attributes; the
-// objects it holds are not decoded yet.
-Json DumpCioFile(Session& s, const Application& a, int choice, const ias::CCiaPath& path) {
-    ias::CCiaFile file;
-    Read(s, CioKind(choice), [&] {
-        file.open(s.card(), Resolve(a, path));
-        return 0;
-    });
-    Json f = FileHeader(CioKind(choice), file);
-    f["objects"] = "not decoded by this version";
-    return f;
 }
 
 Json CardIdentity(Session& s) {
@@ -349,10 +381,24 @@ int Dump(Session& s) {
     Json f = FileHeader("EF.CIAInfo", info);
     f.update(CiaInfoJson(info));
     d["files"].push_back(f);
-    for (const auto& e : list) {
-        d["files"].push_back(DumpCioFile(s, a, e.first, e.second));
+    // Every object of every directory file; a file that fails part way still
+    // shows what decoded before the bad element, and the command then fails.
+    const Cia cia = ReadCia(s, &a, &list);
+    std::string failures;
+    for (const CioFile& c : cia.files) {
+        Json cf = FileHeader(CioKind(c.choice), c.file);
+        CioContent content = Describe(cia, c);
+        cf["objects"] = content.objects;
+        cf["undecoded"] = content.undecoded;
+        cf["error"] = content.failure.empty() ? Json() : Json(content.failure);
+        d["files"].push_back(cf);
+        failures += failures.empty() || content.failure.empty() ? "" : "\n";
+        failures += content.failure;
     }
     Print(d, s.options().json);
+    if (!failures.empty()) {
+        throw Failure{EXIT_BAD_DATA, failures};
+    }
     return EXIT_OK;
 }
 

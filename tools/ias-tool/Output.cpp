@@ -51,7 +51,7 @@ void Write(std::ostream& out, const Json& v, int indent) {
 
 Json Document(const char* command) {
     Json d;
-    d["schema"] = "ias-tool/1";
+    d["schema"] = "ias-tool/2";
     d["command"] = command;
     return d;
 }

@@ -84,9 +84,64 @@ private:
     std::unique_ptr<ias::CIASCard> m_card;
 };
 
+/// Hex of `b`, or null when empty.
+Json HexOrNull(const ias::CBlob& b);
+/// The UTF-8 text of `b`, or null when empty.
+Json TextOrNull(const ias::CBlob& b);
+/// A path from hex file identifiers ("5031", "3F005015").
+ias::CCiaPath Fid(const char* hex);
+/// Names of the bits set in `mask`, named bit n of the BIT STRING as 2^n.
+Json Bits(unsigned int mask, const std::vector<const char*>& names);
+
+/// The CIA application the tool reads: its template and where EF.OD and
+/// EF.CIAInfo are opened from.
+struct Application {
+    ias::CApplicationTemplate app;
+    ias::CCiaPath base;
+    bool byAid = false; ///< reached by AID: paths below its DF are rewritten
+};
+/// The first application of EF.DIR whose EF.OD opens (PKCS #15 AID first).
+Application FindApplication(Session& s, const ias::CApplicationDirectoryFile& dir);
+/// A path from EF.OD as the tool opens it.
+ias::CCiaPath Resolve(const Application& a, const ias::CCiaPath& p);
+/// A file's name, path, FCP and compact security attributes.
+Json FileHeader(const char* name, const ias::CCiaFile& file);
+/// "PrKDF", "CDF", ... for an EF.OD choice.
+const char* CioKind(int choice);
+
+/// One CIO directory file as read from the card: its EF.OD choice, the file
+/// (FCP, path) and its content bytes.
+struct CioFile {
+    int choice;
+    ias::CCiaFile file;
+    ias::CBlob bytes;
+};
+/// Every directory file EF.OD names, read once, and the PIN labels by authId.
+struct Cia {
+    Application app;
+    std::vector<CioFile> files;
+    std::vector<std::pair<std::string, std::string>> pins; ///< authId hex, label
+    /// The label of the authentication object `authId` (hex), or null.
+    Json pinLabel(const std::string& authId) const;
+};
+/// Reads EF.DIR, EF.OD and every directory file, or uses `od` when given.
+Cia ReadCia(Session& s, const Application* a = nullptr,
+            const ias::CObjectDirectoryFile::CioFileList* od = nullptr);
+/// What a directory file holds: the decoded objects with all attributes,
+/// the elements of kinds the library does not decode, and, when the file
+/// failed to decode part way, one line naming file, offset and message.
+struct CioContent {
+    Json objects = Json::array();
+    Json undecoded = Json::array();
+    std::string failure;
+};
+CioContent Describe(const Cia& cia, const CioFile& f);
+/// A PIN reference given as a hex byte ("81", "0x81") or an AODF label.
+unsigned char PinReference(Session& s, const std::string& text);
+
 /// Prints the document as JSON or as indented text.
 void Print(const Json& document, bool json);
-/// {"schema": "ias-tool/1", "command": name}
+/// {"schema": "ias-tool/2", "command": name}
 Json Document(const char* command);
 
 // The commands; each returns an exit code or throws Failure.
@@ -104,6 +159,13 @@ struct PinOptions {
     bool fromStdin = false;
 };
 int PinCommand(Session& s, PinOp op, const PinOptions& p);
+/// VERIFY of the PIN `p` names, its value read as PinCommand reads it.
+void VerifyPin(Session& s, const PinOptions& p);
+
+enum class ListKind { Keys, Certs, Data, Pins };
+int List(Session& s, ListKind kind);
+int ReadCert(Session& s, const std::string& which, bool der);
+int ReadData(Session& s, const std::string& which, const PinOptions& p, bool raw);
 
 } // namespace tool
 

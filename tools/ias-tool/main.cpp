@@ -17,12 +17,16 @@ const char* const kExitCodes =
     "  5  bad card data (a file that does not decode)\n"
     "PINs are never taken from the command line: they are read from\n"
     "the terminal without echo, from --pin-stdin or --pin-env VAR.\n"
-    "--json output follows the schema \"ias-tool/1\" (ias-tool-json.md).";
+    "--json output follows the schema \"ias-tool/2\" (ias-tool-json.md).";
 
-void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk) {
-    cmd->add_option("--pin", p.pin, "PIN reference, hexadecimal (81 or 0x81)")->required();
+void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk,
+                  bool pinRequired = true) {
+    CLI::Option* pin =
+        cmd->add_option("--pin", p.pin, "PIN reference (81 or 0x81) or the PIN's label");
+    pin->required(pinRequired);
     if (puk) {
-        cmd->add_option("--puk", p.puk, "reference of the PIN (PUK) verified first")->required();
+        cmd->add_option("--puk", p.puk, "reference or label of the PIN (PUK) verified first")
+            ->required();
     }
     CLI::Option* env = cmd->add_option("--pin-env", p.env,
                                        twoSecrets ? "variable holding the current PIN (or the PUK)"
@@ -45,14 +49,32 @@ int main(int argc, char** argv) {
     tool::Options options;
     app.add_option("--reader", options.reader,
                    "reader name or index (default: the first reader holding a card)");
-    app.add_flag("--json", options.json, "JSON output (schema ias-tool/1)");
+    app.add_flag("--json", options.json, "JSON output (schema ias-tool/2)");
     app.add_flag("-v,--verbose", options.verbose, "show the APDUs on stderr, PIN data masked");
 
     std::vector<std::string> apdus;
     tool::PinOptions verify, change, unblock;
     CLI::App* readers = app.add_subcommand("readers", "every reader, its card, ATR and card name");
     CLI::App* info = app.add_subcommand("info", "card name and type, CIA application, EF.CIAInfo");
-    CLI::App* dump = app.add_subcommand("dump", "EF.DIR, EF.OD, EF.CIAInfo with FCP and security");
+    CLI::App* dump = app.add_subcommand(
+        "dump", "EF.DIR, EF.OD, EF.CIAInfo and every directory file with all its objects");
+    CLI::App* listKeys = app.add_subcommand("list-keys", "one line per key");
+    CLI::App* listCerts = app.add_subcommand("list-certs", "one line per certificate");
+    CLI::App* listData = app.add_subcommand("list-data", "one line per data object");
+    CLI::App* listPins =
+        app.add_subcommand("list-pins", "one line per PIN (authentication object)");
+    std::string which;
+    bool der = false, raw = false;
+    tool::PinOptions dataPin;
+    CLI::App* readCert =
+        app.add_subcommand("read-cert", "a certificate as PEM (or DER) with its subject, issuer, "
+                                        "validity and key");
+    readCert->add_option("ID-or-LABEL", which, "certificate id (hex) or label")->required();
+    readCert->add_flag("--der", der, "write the DER bytes only");
+    CLI::App* readData = app.add_subcommand("read-data", "the content of a data object");
+    readData->add_option("ID-or-LABEL", which, "data object id (hex) or label")->required();
+    readData->add_flag("--raw", raw, "write the bytes themselves, not hexadecimal");
+    PinOptionsOn(readData, dataPin, false, false, false);
     CLI::App* apdu = app.add_subcommand("apdu", "send raw APDUs, show response and status word");
     apdu->add_option("HEX", apdus, "APDU in hexadecimal, blanks allowed")->required();
     CLI::App* verifyPin = app.add_subcommand("verify-pin", "VERIFY a PIN");
@@ -87,6 +109,18 @@ int main(int argc, char** argv) {
         }
         if (dump->parsed()) {
             return tool::Dump(session);
+        }
+        const CLI::App* lists[] = {listKeys, listCerts, listData, listPins};
+        for (int i = 0; i < 4; ++i) {
+            if (lists[i]->parsed()) {
+                return tool::List(session, static_cast<tool::ListKind>(i));
+            }
+        }
+        if (readCert->parsed()) {
+            return tool::ReadCert(session, which, der);
+        }
+        if (readData->parsed()) {
+            return tool::ReadData(session, which, dataPin, raw);
         }
         if (apdu->parsed()) {
             return tool::Apdu(session, apdus);
