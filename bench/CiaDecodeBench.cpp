@@ -54,9 +54,8 @@ std::size_t DecodeCard(const CardBytes& card) {
     std::size_t n = ciaviews::Fold(dir) + ciaviews::Fold(info);
     for (const auto& entry : od.cioFiles()) {
         n += ciaviews::Fold(entry.second) +
-             ciaviews::FoldDirectory(entry.first, [&](ias::CCiaFile& f) {
-                 f.load(card.directories.at(entry.first));
-             });
+             ciaviews::FoldDirectory(
+                 entry.first, [&](ias::CCiaFile& f) { f.load(card.directories.at(entry.first)); });
     }
     return n;
 }
@@ -74,8 +73,8 @@ void BM_SampleCardCia(benchmark::State& state) {
         benchmark::DoNotOptimize(DecodeCard(card));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
-    state.counters["cards/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["cards/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SampleCardCia)->Unit(benchmark::kMicrosecond);
 

@@ -76,7 +76,8 @@ inline std::size_t FoldKey(const ias::CCioKey& k) {
 }
 
 inline std::size_t Fold(const ias::CCioPrivateKey& k) {
-    std::size_t n = FoldKey(k) + k.name().size() + k.generalName().size() + Fold(k.keyIdentifiers());
+    std::size_t n =
+        FoldKey(k) + k.name().size() + k.generalName().size() + Fold(k.keyIdentifiers());
     if (const auto* rsa = dynamic_cast<const ias::CCioPrivateRSAKey*>(&k)) {
         n += Fold(rsa->value()) + static_cast<std::size_t>(rsa->modulusLength()) +
              Fold(rsa->keyInfo());
@@ -109,8 +110,8 @@ inline std::size_t Fold(const ias::CCioCertificate& c) {
 }
 
 inline std::size_t Fold(const ias::CCioDataContainer& d) {
-    std::size_t n = FoldCommon(d) + d.applicationName().size() + d.applicationOID().size() +
-                    d.id().size();
+    std::size_t n =
+        FoldCommon(d) + d.applicationName().size() + d.applicationOID().size() + d.id().size();
     if (const auto* opaque = dynamic_cast<const ias::CCioOpaqueDO*>(&d)) {
         n += Fold(opaque->value());
     } else if (const auto* iso = dynamic_cast<const ias::CCioIso7816DO*>(&d)) {
@@ -120,20 +121,20 @@ inline std::size_t Fold(const ias::CCioDataContainer& d) {
 }
 
 inline std::size_t Fold(const ias::CCioAuthentication& a) {
-    std::size_t n = FoldCommon(a) + a.authId().size() + static_cast<std::size_t>(a.authReference()) +
+    std::size_t n = FoldCommon(a) + a.authId().size() +
+                    static_cast<std::size_t>(a.authReference()) +
                     static_cast<std::size_t>(a.seIdentifier());
     if (const auto* p = dynamic_cast<const ias::CCioPasswordAuth*>(&a)) {
-        n += p->pwdFlags() + static_cast<std::size_t>(p->pwdType() + p->minLength() +
-                                                      p->storedLength() + p->maxLength() +
-                                                      p->pwdReference());
+        n += p->pwdFlags() +
+             static_cast<std::size_t>(p->pwdType() + p->minLength() + p->storedLength() +
+                                      p->maxLength() + p->pwdReference());
         n += p->padChar() + (p->padCharDefined() ? 1 : 0) + p->lastPasswordChange().size() +
              Fold(p->path());
     }
     return n;
 }
 
-template <class File>
-std::size_t FoldObjects(const File& file) {
+template <class File> std::size_t FoldObjects(const File& file) {
     std::size_t n = 0;
     for (const auto* o : file.objects()) {
         n += Fold(*o);
