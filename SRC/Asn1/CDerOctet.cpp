@@ -405,6 +405,9 @@ void CDerOctet::clearChildren() {
 }
 
 bool CDerOctet::operator==(const CDerOctet& other) const {
+    if (!needsRebuild() && !other.needsRebuild()) {
+        return m_encoding == other.m_encoding; // no copies for elements as decoded
+    }
     return encoding() == other.encoding();
 }
 

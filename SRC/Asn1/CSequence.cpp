@@ -30,6 +30,9 @@ CSequence::CSequence(unsigned int universalTag, const CDerOctet* element)
 
 void CSequence::addMember(const std::string& name, std::int32_t tagClass, std::uint32_t tagNumber,
                           std::uint32_t flags, const CDerOctet* defaultValue) {
+    if (m_template.empty()) {
+        m_template.reserve(8); // most tables have up to 8 members: grow once at most
+    }
     m_template.push_back(
         Member{name, CDerOctet::defaultElement(), tagClass, tagNumber, flags, defaultValue});
 }
