@@ -198,13 +198,28 @@ void CDerOctet::decodeFrom(IAS::ByteReader& in) {
     if (value == nullptr) {
         fail(Msg::kInconsistentLength);
     }
-    const std::size_t total = in.position() - startPosition;
-    ZAZ::ByteVector encoding(start, ZAZ::Cast<std::int32_t>(total), capacityFor(total));
-    ZAZ::ByteVector content(value, ZAZ::Cast<std::int32_t>(length), capacityFor(length));
-
+    const auto total = ZAZ::Cast<std::int32_t>(in.position() - startPosition);
+    const auto size = ZAZ::Cast<std::int32_t>(length);
+    // Bytes go into the storage already held when they fit; what does not fit
+    // is allocated before anything changes, so a failure leaves us as we were.
+    const bool encodingFits = total <= m_encoding.capacity();
+    const bool contentFits = size <= m_content.capacity();
+    if (!encodingFits) {
+        ZAZ::ByteVector encoding(start, total, capacityFor(static_cast<std::size_t>(total)));
+        if (!contentFits) {
+            m_content = ZAZ::ByteVector(value, size, capacityFor(length));
+        }
+        m_encoding = std::move(encoding);
+    } else if (!contentFits) {
+        m_content = ZAZ::ByteVector(value, size, capacityFor(length));
+    }
     deleteChildren();
-    m_encoding = std::move(encoding);
-    m_content = std::move(content);
+    if (encodingFits) {
+        m_encoding.assign(start, total);
+    }
+    if (contentFits) {
+        m_content.assign(value, size);
+    }
     m_tagClass = first >> 6;
     m_constructed = (first & 0x20) != 0;
     m_tagNumber = number;

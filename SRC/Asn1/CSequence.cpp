@@ -21,9 +21,8 @@ CSequence::CSequence() : CDerOctet(0, true, 16) {}
 CSequence::CSequence(const CDerOctet& element) : CSequence(16, &element) {}
 
 CSequence::CSequence(unsigned int universalTag, const CDerOctet* element)
-    : CDerOctet(0, true, universalTag) {
+    : CDerOctet(element != nullptr ? CDerOctet(*element) : CDerOctet(0, true, universalTag)) {
     if (element != nullptr) {
-        CDerOctet::operator=(*element);
         checkView(true, {universalTag}, static_cast<int>(universalTag));
     }
 }
