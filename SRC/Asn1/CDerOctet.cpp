@@ -66,29 +66,74 @@ CDerOctet::CDerOctet(const ZAZ::ByteVectorBase& bytes) : CDerOctet() {
     decodeFrom(in);
 }
 
-CDerOctet::CDerOctet(const CDerOctet& other) : CDerOctet() {
-    const ZAZ::ByteVector bytes = other.encoding();
-    IAS::ByteReader in(bytes);
-    decodeFrom(in);
+CDerOctet::CDerOctet(const CDerOctet& other) : CDerOctet(other, other.needsRebuild()) {}
+
+// An unchanged source lends its bytes, which are what decoding them again
+// gives; a changed one is encoded and decoded.
+CDerOctet::CDerOctet(const CDerOctet& other, bool rebuild)
+    : m_modified(0), m_encoding(rebuild ? ZAZ::ByteVector(kSmallCapacity) : other.m_encoding),
+      m_tagClass(other.m_tagClass), m_constructed(other.m_constructed), m_expanded(false),
+      m_tagNumber(other.m_tagNumber),
+      m_content(rebuild ? ZAZ::ByteVector(kSmallCapacity) : other.decodedContent()), m_depth(0) {
+    if (rebuild) {
+        const ZAZ::ByteVector bytes = other.encoding();
+        IAS::ByteReader in(bytes);
+        decodeFrom(in);
+    }
+}
+
+ZAZ::ByteVector CDerOctet::decodedContent() const {
+    if (!m_expanded) {
+        return m_content;
+    }
+    // The value field is the tail of the encoding the children came from.
+    const std::size_t length = contentSize();
+    const std::size_t offset = static_cast<std::size_t>(m_encoding.size()) - length;
+    return ZAZ::ByteVector(m_encoding.data() + offset, ZAZ::Cast<std::int32_t>(length),
+                           capacityFor(length));
 }
 
 CDerOctet& CDerOctet::operator=(const CDerOctet& other) {
     if (this != &other) {
         CDerOctet copy(other);
-        std::swap(m_modified, copy.m_modified);
-        std::swap(m_encoding, copy.m_encoding);
-        std::swap(m_tagClass, copy.m_tagClass);
-        std::swap(m_constructed, copy.m_constructed);
-        std::swap(m_expanded, copy.m_expanded);
-        std::swap(m_tagNumber, copy.m_tagNumber);
-        std::swap(m_content, copy.m_content);
-        std::swap(m_children, copy.m_children);
-        // The children were decoded at the copy's level; ours sit where we are.
-        for (CDerOctet* child : m_children) {
-            child->m_depth = m_depth + 1;
-        }
+        swapWith(copy);
     }
     return *this;
+}
+
+CDerOctet::CDerOctet(CDerOctet&& other) noexcept
+    : m_modified(other.m_modified), m_encoding(std::move(other.m_encoding)),
+      m_tagClass(other.m_tagClass), m_constructed(other.m_constructed),
+      m_expanded(other.m_expanded), m_tagNumber(other.m_tagNumber),
+      m_content(std::move(other.m_content)), m_children(std::move(other.m_children)),
+      m_depth(other.m_depth) {
+    other.m_children.clear();
+    other.m_expanded = false;
+}
+
+CDerOctet& CDerOctet::operator=(CDerOctet&& other) noexcept {
+    if (this != &other) {
+        swapWith(other);
+    }
+    return *this;
+}
+
+void CDerOctet::swapWith(CDerOctet& other) noexcept {
+    std::swap(m_modified, other.m_modified);
+    std::swap(m_encoding, other.m_encoding);
+    std::swap(m_tagClass, other.m_tagClass);
+    std::swap(m_constructed, other.m_constructed);
+    std::swap(m_expanded, other.m_expanded);
+    std::swap(m_tagNumber, other.m_tagNumber);
+    std::swap(m_content, other.m_content);
+    std::swap(m_children, other.m_children);
+    // The children were placed at the other's level; ours sit where we are.
+    for (CDerOctet* child : m_children) {
+        child->m_depth = m_depth + 1;
+    }
+    for (CDerOctet* child : other.m_children) {
+        child->m_depth = other.m_depth + 1;
+    }
 }
 
 CDerOctet::~CDerOctet() {
@@ -103,7 +148,8 @@ void CDerOctet::deleteChildren() noexcept {
 }
 
 const CDerOctet& CDerOctet::defaultElement() {
-    static const CDerOctet element;
+    // Held as decoded, so that the copies every member table makes of it are cheap.
+    static const CDerOctet element(ZAZ::ByteVector("0000", kSmallCapacity));
     return element;
 }
 
@@ -152,13 +198,28 @@ void CDerOctet::decodeFrom(IAS::ByteReader& in) {
     if (value == nullptr) {
         fail(Msg::kInconsistentLength);
     }
-    const std::size_t total = in.position() - startPosition;
-    ZAZ::ByteVector encoding(start, ZAZ::Cast<std::int32_t>(total), capacityFor(total));
-    ZAZ::ByteVector content(value, ZAZ::Cast<std::int32_t>(length), capacityFor(length));
-
+    const auto total = ZAZ::Cast<std::int32_t>(in.position() - startPosition);
+    const auto size = ZAZ::Cast<std::int32_t>(length);
+    // Bytes go into the storage already held when they fit; what does not fit
+    // is allocated before anything changes, so a failure leaves us as we were.
+    const bool encodingFits = total <= m_encoding.capacity();
+    const bool contentFits = size <= m_content.capacity();
+    if (!encodingFits) {
+        ZAZ::ByteVector encoding(start, total, capacityFor(static_cast<std::size_t>(total)));
+        if (!contentFits) {
+            m_content = ZAZ::ByteVector(value, size, capacityFor(length));
+        }
+        m_encoding = std::move(encoding);
+    } else if (!contentFits) {
+        m_content = ZAZ::ByteVector(value, size, capacityFor(length));
+    }
     deleteChildren();
-    m_encoding = std::move(encoding);
-    m_content = std::move(content);
+    if (encodingFits) {
+        m_encoding.assign(start, total);
+    }
+    if (contentFits) {
+        m_content.assign(value, size);
+    }
     m_tagClass = first >> 6;
     m_constructed = (first & 0x20) != 0;
     m_tagNumber = number;
@@ -359,6 +420,9 @@ void CDerOctet::clearChildren() {
 }
 
 bool CDerOctet::operator==(const CDerOctet& other) const {
+    if (!needsRebuild() && !other.needsRebuild()) {
+        return m_encoding == other.m_encoding; // no copies for elements as decoded
+    }
     return encoding() == other.encoding();
 }
 

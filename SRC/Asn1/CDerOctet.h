@@ -31,9 +31,13 @@ public:
     CDerOctet(unsigned int tagClass, bool constructed, unsigned int tagNumber);
     /// Decodes one element from the front of `bytes`; trailing bytes are ignored.
     explicit CDerOctet(const ZAZ::ByteVectorBase& bytes);
-    /// Copies go through the encoding: the source is encoded, the copy decodes it.
+    /// A copy is what decoding the source's encoding gives: unmodified and not
+    /// expanded. An unchanged source lends its bytes; a changed one is encoded.
     CDerOctet(const CDerOctet& other);
     CDerOctet& operator=(const CDerOctet& other);
+    /// Takes the bytes and children as they are; the source is left empty.
+    CDerOctet(CDerOctet&& other) noexcept;
+    CDerOctet& operator=(CDerOctet&& other) noexcept;
     virtual ~CDerOctet();
 
     /// The shared absent-member marker.
@@ -85,6 +89,10 @@ private:
     void requireConstructed() const;
     void insertAt(std::size_t index, const CDerOctet& element);
     void deleteChildren() noexcept;
+    void swapWith(CDerOctet& other) noexcept;
+    CDerOctet(const CDerOctet& other, bool rebuild);
+    /// The value field as decoded, for an element that needs no rebuild.
+    ZAZ::ByteVector decodedContent() const;
     std::size_t contentSize() const;
     void appendContent(ZAZ::ByteVector& out) const;
 

@@ -21,15 +21,17 @@ CSequence::CSequence() : CDerOctet(0, true, 16) {}
 CSequence::CSequence(const CDerOctet& element) : CSequence(16, &element) {}
 
 CSequence::CSequence(unsigned int universalTag, const CDerOctet* element)
-    : CDerOctet(0, true, universalTag) {
+    : CDerOctet(element != nullptr ? CDerOctet(*element) : CDerOctet(0, true, universalTag)) {
     if (element != nullptr) {
-        CDerOctet::operator=(*element);
         checkView(true, {universalTag}, static_cast<int>(universalTag));
     }
 }
 
 void CSequence::addMember(const std::string& name, std::int32_t tagClass, std::uint32_t tagNumber,
                           std::uint32_t flags, const CDerOctet* defaultValue) {
+    if (m_template.empty()) {
+        m_template.reserve(8); // most tables have up to 8 members: grow once at most
+    }
     m_template.push_back(
         Member{name, CDerOctet::defaultElement(), tagClass, tagNumber, flags, defaultValue});
 }
