@@ -144,6 +144,14 @@ TEST(SemaphoreTest, InitCreatesOnceAndReleaseNeverCountsPastOne) {
     EXPECT_EQ(semaphore.Value(), 1);
 }
 
+TEST(SemaphoreTest, NamesFoldingToKeyZeroShareOneSemaphore) {
+    const int id = SYS_SemaphoreInit("AAAAAAAA"); // key 0 would be IPC_PRIVATE
+    ASSERT_GE(id, 0);
+    EXPECT_EQ(SYS_SemaphoreInit("BBBBBBBB"), id);
+    EXPECT_EQ(SYS_SemaphoreInit(""), id);
+    semctl(id, 0, IPC_RMID);
+}
+
 TEST(SemaphoreTest, RemovedSemaphoreFailsAndTheDestructorOnlyLogs) {
     LoggedConfigRoot root;
     TestSemaphore semaphore;

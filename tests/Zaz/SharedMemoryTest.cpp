@@ -68,6 +68,10 @@ TEST_F(SharedMemoryTest, BufferAccessStaysInsideTheData) {
         EXPECT_EQ(memory.GetBuffer(index), inside ? first + index : nullptr) << index;
         EXPECT_EQ(memory[index], inside ? first + index : nullptr) << index;
     }
+    SharedMemory larger; // the segment keeps its creator's 16 bytes
+    larger.Connect(name, 64);
+    EXPECT_NE(larger.GetBuffer(15), nullptr);
+    EXPECT_EQ(larger.GetBuffer(16), nullptr);
 }
 
 // Two processes see each other's bytes with the counter at 2; whichever
