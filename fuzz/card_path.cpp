@@ -33,9 +33,9 @@ namespace {
 // No configuration or log of the machine takes part unless the caller names one.
 const bool g_quietRoot = setenv("QV_PATH", "/nonexistent/libias-fuzz", 0) == 0;
 
-const LONG kFailures[] = {SCARD_W_RESET_CARD,        SCARD_W_REMOVED_CARD, SCARD_W_UNPOWERED_CARD,
-                          SCARD_E_COMM_DATA_LOST,    SCARD_E_TIMEOUT,      SCARD_E_NO_SERVICE,
-                          SCARD_E_NOT_TRANSACTED,    SCARD_E_INSUFFICIENT_BUFFER};
+const LONG kFailures[] = {
+    SCARD_W_RESET_CARD, SCARD_W_REMOVED_CARD, SCARD_W_UNPOWERED_CARD, SCARD_E_COMM_DATA_LOST,
+    SCARD_E_TIMEOUT,    SCARD_E_NO_SERVICE,   SCARD_E_NOT_TRANSACTED, SCARD_E_INSUFFICIENT_BUFFER};
 
 class CardFromInput : public ZAZ::PCSCWrapperMicrosoft {
 public:
@@ -178,15 +178,26 @@ void WalkCia(IAS::CCiaCard& card) {
                     path.isAbsolute() || !path.aid().empty() ? path : base + path;
                 Survive([&] {
                     switch (entry.first) {
-                    case 0: LoadDirectoryFile<IAS::CCioPrivateKey>(card, where); break;
+                    case 0:
+                        LoadDirectoryFile<IAS::CCioPrivateKey>(card, where);
+                        break;
                     case 1:
-                    case 2: LoadDirectoryFile<IAS::CCioPublicKey>(card, where); break;
+                    case 2:
+                        LoadDirectoryFile<IAS::CCioPublicKey>(card, where);
+                        break;
                     case 4:
                     case 5:
-                    case 6: LoadDirectoryFile<IAS::CCioCertificate>(card, where); break;
-                    case 7: LoadDirectoryFile<IAS::CCioDataContainer>(card, where); break;
-                    case 8: LoadDirectoryFile<IAS::CCioAuthentication>(card, where); break;
-                    default: break;
+                    case 6:
+                        LoadDirectoryFile<IAS::CCioCertificate>(card, where);
+                        break;
+                    case 7:
+                        LoadDirectoryFile<IAS::CCioDataContainer>(card, where);
+                        break;
+                    case 8:
+                        LoadDirectoryFile<IAS::CCioAuthentication>(card, where);
+                        break;
+                    default:
+                        break;
                     }
                 });
             }
@@ -202,9 +213,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     IAS::CCiaCard card(terminal.get());
     card.setMaxResponseLength(231);
     switch (wrapper.scenario()) {
-    case 0: FileAccess(card); break;
-    case 1: PinCommands(card); break;
-    case 2: Survive([&] { WalkCia(card); }); break;
+    case 0:
+        FileAccess(card);
+        break;
+    case 1:
+        PinCommands(card);
+        break;
+    case 2:
+        Survive([&] { WalkCia(card); });
+        break;
     default:
         Survive([&] {
             IAS::CIasCard probe(terminal);
