@@ -12,6 +12,10 @@ namespace {
 constexpr std::int32_t kMaxPiece = 255;
 constexpr std::uint8_t kChainingBit = 0x10;
 constexpr std::uint8_t kInsGetResponse = 0xC0;
+// A card that answers 61xx for ever must not hold the caller for ever. 256
+// rounds carry up to 64 KiB, more than any card object (a whole file, an FCP,
+// a generated key) that comes back through GET RESPONSE.
+constexpr int kMaxGetResponseRounds = 256;
 
 bool isSuccess(std::uint16_t sw) {
     return sw == 0x9000;
@@ -110,7 +114,10 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
 
     CCardResponse result(sw, received);
     const auto channel = static_cast<std::uint8_t>(copy.cla & 0x03);
-    while (isMoreData(result.sw)) {
+    for (int round = 0; isMoreData(result.sw); ++round) {
+        if (round == kMaxGetResponseRounds) {
+            throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+        }
         const std::uint32_t available = result.sw & 0xFF;
         terminal->transmit(channel, kInsGetResponse, 0x00, 0x00, ZAZ::ByteVectorBase(),
                            available == 0 ? 256u : available, received, sw);

@@ -14,7 +14,8 @@ class CTerminal;
 
 /// The command layer's card object: command chaining for long data fields,
 /// the GET RESPONSE loop on 61xx, and IsoException for every other status word
-/// but 9000. Does not own its terminal: copies share it.
+/// but 9000. A card still answering 61xx after 256 GET RESPONSE rounds is "An
+/// unknown error occurred.". Does not own its terminal: copies share it.
 class CCard {
 public:
     CCard();

@@ -70,9 +70,11 @@ void CIasTerminal::releaseLock() {
         return;
     }
     if (r.inTransaction) {
+        // A failed end leaves no transaction this object can rely on (a reset
+        // card has lost it): the next lock opens a fresh one either way.
+        r.inTransaction = false;
         try {
             endTransaction();
-            r.inTransaction = false;
         } catch (...) {
             // The card is gone or reset; the semaphore must still be released.
         }

@@ -27,6 +27,9 @@ CSharedMarker::CSharedMarker(const std::string& readerName)
         return; // another process set it up; it is not ours to rewrite
     }
     unsigned char* data = m_segment.GetBuffer(0);
+    if (m_segment.GetBuffer(kSize - 1) == nullptr) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError); // mapped short
+    }
     if (RAND_bytes(data, kRandomSize) != 1) {
         throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
     }

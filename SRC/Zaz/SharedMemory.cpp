@@ -68,7 +68,11 @@ unsigned char* SharedMemory::Access(long index, const char* function, const char
     if (!IsConnected()) {
         throw CardFrameworkException("Shared memory is not opened.");
     }
-    if (index >= 0 && static_cast<unsigned long>(index) < m_size) {
+    // An existing segment keeps the size its creator gave it, which may be
+    // smaller than what this caller asked for: only mapped bytes are handed out.
+    const std::size_t mapped = m_handle->length - kShmDataOffset;
+    if (index >= 0 && static_cast<unsigned long>(index) < m_size &&
+        static_cast<std::size_t>(index) < mapped) {
         return m_address + index;
     }
     Trace(SEV_ERROR, LVL_ERROR, "SharedMemory", __LINE__, function, [function, form, index] {

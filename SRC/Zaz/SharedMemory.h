@@ -27,8 +27,8 @@ public:
     void Disconnect();
 
     /// The data byte at `index`, or null (and an error log line) when the
-    /// index is outside the data. Throws "Shared memory is not opened."
-    /// when not connected.
+    /// index is outside the data asked for or outside the mapped segment.
+    /// Throws "Shared memory is not opened." when not connected.
     unsigned char* GetBuffer(long index);
     unsigned char* operator[](long index);
 

@@ -13,6 +13,10 @@ namespace {
 constexpr int kDefaultMaxAttempts = 5;
 constexpr int kDefaultTimeOutSeconds = 30;
 constexpr std::size_t kMaxKeyCharacters = 127;
+// Key 0 is IPC_PRIVATE, which semget answers with a new unnamed semaphore on
+// every call: names that fold to 0 (the empty one, "AAAAAAAA") would neither
+// exclude each other nor stop leaking semaphores. They share this key instead.
+constexpr key_t kKeyForZeroFold = 0x305A415A;
 
 // Process-wide; rewritten by every SYS_SemaphoreInit.
 SYS_SemaphoreSettings g_settings = {kDefaultMaxAttempts, kDefaultTimeOutSeconds};
@@ -65,7 +69,8 @@ key_t SYS_SemaphoreKey(const char* name) {
 }
 
 int SYS_SemaphoreInit(const char* name) {
-    const key_t key = SYS_SemaphoreKey(name);
+    const key_t folded = SYS_SemaphoreKey(name);
+    const key_t key = folded == IPC_PRIVATE ? kKeyForZeroFold : folded;
     ReadSettings();
     int id = semget(key, 1, 0600);
     if (id >= 0 || errno != ENOENT) {

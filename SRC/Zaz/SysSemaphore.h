@@ -22,7 +22,8 @@ key_t SYS_SemaphoreKey(const char* name);
 
 /// Rereads the settings (defaults 5 attempts, 30 seconds, then the settings
 /// file) and returns the id of the semaphore for `name`, creating it with the
-/// value 1 when absent. -1 on failure.
+/// value 1 when absent. Names whose key is 0 share one fixed non-zero key.
+/// -1 on failure.
 int SYS_SemaphoreInit(const char* name);
 
 /// Takes the semaphore, waiting the configured time. A wait that times out

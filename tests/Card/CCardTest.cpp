@@ -72,6 +72,17 @@ TEST(CCardTest, CollectsGetResponseChunksOnTheLogicalChannel) {
     }
 }
 
+TEST(CCardTest, CardAnswering61xxForEverGetsAnErrorAfter256Rounds) {
+    ScriptedTerminal terminal;
+    CCard card(&terminal);
+    terminal.expect("00 B0 00 00 00", "6101");
+    for (int round = 0; round < 256; ++round) {
+        terminal.expect("00 C0 00 00 01", "AA6101");
+    }
+    EXPECT_EQ(failureOf([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0), 0); }), kUnknown);
+    EXPECT_TRUE(terminal.done());
+}
+
 TEST(CCardTest, ErrorWordsStopTheExchange) {
     struct {
         const char* name;

@@ -245,3 +245,11 @@ TEST(ThreadLockTest, MutexIsRecursiveAndExcludesOtherThreads) {
 }
 
 } // namespace
+
+TEST(SemaphoreTest, NamesFoldingToKeyZeroShareOneSemaphore) {
+    const int id = SYS_SemaphoreInit("AAAAAAAA"); // key 0 would be IPC_PRIVATE
+    ASSERT_GE(id, 0);
+    EXPECT_EQ(SYS_SemaphoreInit("BBBBBBBB"), id);
+    EXPECT_EQ(SYS_SemaphoreInit(""), id);
+    semctl(id, 0, IPC_RMID);
+}

@@ -62,6 +62,23 @@ TEST_F(SharedMemoryTest, CreatorGetsZeroedBoundedDataAfterRandomHeaderAndCountOn
     EXPECT_FALSE(SharedMemory::Exists(name));
 }
 
+TEST_F(SharedMemoryTest, BufferAccessStaysInsideTheData) {
+    SharedMemory memory;
+    EXPECT_EQ(failureOf([&] { memory.GetBuffer(0); }), "Shared memory is not opened.");
+    EXPECT_EQ(failureOf([&] { memory[0]; }), "Shared memory is not opened.");
+    memory.Connect(name, 16);
+    unsigned char* first = memory.GetBuffer(0);
+    for (long index : {0L, 15L, 16L, -1L, 1L << 40}) {
+        const bool inside = index >= 0 && index < 16;
+        EXPECT_EQ(memory.GetBuffer(index), inside ? first + index : nullptr) << index;
+        EXPECT_EQ(memory[index], inside ? first + index : nullptr) << index;
+    }
+    SharedMemory larger; // the segment keeps its creator's 16 bytes
+    larger.Connect(name, 64);
+    EXPECT_NE(larger.GetBuffer(15), nullptr);
+    EXPECT_EQ(larger.GetBuffer(16), nullptr);
+}
+
 // Two processes see each other's bytes with the counter at 2; whichever
 // leaves last removes the object.
 TEST_F(SharedMemoryTest, ProcessesShareBytesKeepTheCountAndTheLastRemoves) {

@@ -44,10 +44,10 @@ TEST(CIasTerminalTest, TransactionsFollowTheOutermostLock) {
     EXPECT_EQ(t.lockDepth(), 0);
     g_fake.begin = SCARD_S_SUCCESS;
     g_fake.end = SCARD_E_SHARING_VIOLATION;
-    t.send(); // a refused end is ignored, and the transaction stays open
+    t.send(); // a refused end is ignored, and the next lock still opens a transaction
     t.send();
-    EXPECT_TRUE(t.inTransaction());
-    EXPECT_EQ(g_fake.beginCalls, 4);
+    EXPECT_FALSE(t.inTransaction());
+    EXPECT_EQ(g_fake.beginCalls, 5);
 }
 
 TEST(CIasTerminalTest, AnotherThreadWaitsForTheOutermostRelease) {
