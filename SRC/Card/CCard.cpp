@@ -12,6 +12,9 @@ namespace {
 constexpr std::int32_t kMaxPiece = 255;
 constexpr std::uint8_t kChainingBit = 0x10;
 constexpr std::uint8_t kInsGetResponse = 0xC0;
+// 256 rounds of 256 bytes cover any short or extended response; a card still
+// announcing more after that is stuck, not slow.
+constexpr int kMaxGetResponses = 256;
 
 bool isSuccess(std::uint16_t sw) {
     return sw == 0x9000;
@@ -110,7 +113,10 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
 
     CCardResponse result(sw, received);
     const auto channel = static_cast<std::uint8_t>(copy.cla & 0x03);
-    while (isMoreData(result.sw)) {
+    for (int rounds = 0; isMoreData(result.sw); ++rounds) {
+        if (rounds == kMaxGetResponses) {
+            throw ZAZ::IsoException(result.sw, ZAZ::Msg::kIsoException);
+        }
         const std::uint32_t available = result.sw & 0xFF;
         terminal->transmit(channel, kInsGetResponse, 0x00, 0x00, ZAZ::ByteVectorBase(),
                            available == 0 ? 256u : available, received, sw);

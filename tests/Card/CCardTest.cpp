@@ -92,6 +92,18 @@ TEST(CCardTest, ErrorWordsStopTheExchange) {
     }
 }
 
+// A card that answers 61xx for ever gets its word back after 256 rounds.
+TEST(CCardTest, EndlessGetResponseIsCutOff) {
+    ScriptedTerminal terminal;
+    CCard card(&terminal);
+    terminal.expect("00 B0 00 00 00", "6101");
+    for (int i = 0; i < 256; ++i) {
+        terminal.expect("00 C0 00 00 01", "AA 6101");
+    }
+    EXPECT_EQ(IsoSw([&] { card.transmit(CCardCommand(0, 0xB0, 0, 0), 0); }), 0x6101);
+    EXPECT_TRUE(terminal.done());
+}
+
 TEST(CCardTest, ErrorOnAChainedPieceStopsTheChain) {
     ScriptedTerminal terminal;
     CCard card(&terminal);

@@ -136,7 +136,9 @@ LONG SCardTransmit(SCARDHANDLE, const SCARD_IO_REQUEST*, LPCBYTE command, DWORD 
     if (g_card == nullptr) {
         return SCARD_W_REMOVED_CARD;
     }
-    if (g_daemon() % 64 == 0) { // another application reset the card
+    // Another application resets the card, but never in a GET RESPONSE loop,
+    // where it would hide a loop that does not end.
+    if (length > 1 && command[1] != 0xC0 && g_daemon() % 64 == 0) {
         g_card->reset();
         return SCARD_W_RESET_CARD;
     }
