@@ -1,4 +1,5 @@
 #include "Zaz/COrvLoggerInternal.h"
+#include "Zaz/SysAppend.h"
 
 #include "Zaz/ByteVector.h"
 
@@ -343,10 +344,7 @@ void COrvLoggerInternal::WriteToFile(const std::string& line) noexcept {
             std::rename(m_textFilePath.c_str(), old.c_str());
         }
     }
-    if (std::FILE* file = std::fopen(m_textFilePath.c_str(), "a")) {
-        std::fputs(line.c_str(), file);
-        std::fclose(file);
-    }
+    SYS_AppendToFile(m_textFilePath, line.data(), line.size());
     // Only a hold we own may be given back, or the semaphore would count past one.
     if (locked) {
         SYS_SemaphoreUnlock(m_fileSemaphore);

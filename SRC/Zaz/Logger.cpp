@@ -1,4 +1,5 @@
 #include "Zaz/Logger.h"
+#include "Zaz/SysAppend.h"
 
 #include "Zaz/IOrvLogger.h"
 #include "Zaz/TracePoint.h"
@@ -107,10 +108,7 @@ void Logger::Write(int severity, const std::string& text) const {
     if (!IsOn(severity) || m_filePath.empty()) {
         return;
     }
-    if (std::FILE* file = std::fopen(m_filePath.c_str(), "a")) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
+    SYS_AppendToFile(m_filePath, text.data(), text.size());
 }
 
 Logger::Logger(const IOrvLogger& configured) {

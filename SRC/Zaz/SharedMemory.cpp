@@ -37,6 +37,13 @@ void SharedMemory::Connect(const std::string& name, std::uint32_t size) {
                    hex + ")\n";
         });
     }
+    if (m_handle == nullptr && !created) {
+        // Too short to join: a creator killed between shm_open and ftruncate
+        // left it, and it never served anyone. Built again, so that the name
+        // is not lost for good to every later process.
+        m_handle = SYS_shm_create(name.c_str(), size);
+        created = true;
+    }
     if (m_handle == nullptr || m_handle->counter == nullptr) {
         if (m_handle != nullptr) {
             SYS_shm_delete(m_handle);

@@ -12,8 +12,9 @@ namespace ias {
 /// directory file holding such objects. Throws ias::CIASException.
 class IAS_API CObjectDirectoryFile : public CCiaFile {
 public:
-    /// The context tag number of an EF.OD entry; other numbers pass unchanged.
-    enum CioChoice {
+    /// The context tag number of an EF.OD entry; other numbers pass unchanged
+    /// (the fixed underlying type makes every int a valid value).
+    enum CioChoice : int {
         PrivateKeys = 0,
         PublicKeys = 1,
         TrustedPublicKeys = 2,

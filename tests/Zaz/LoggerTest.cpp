@@ -14,6 +14,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/sem.h>
 #include <unistd.h>
 #include <vector>
@@ -234,3 +235,30 @@ TEST_F(LoggerTest, ExceptionsAndPlatformClassesTraceTheirSteps) {
 }
 
 } // namespace
+
+// A full disk (/dev/full) or a file size limit loses lines but never the
+// process: no exception, no death by SIGXFSZ.
+TEST_F(LoggerTest, FullDiskOrFileSizeLimitLosesLinesOnly) {
+    for (const bool devFull : {true, false}) {
+        SCOPED_TRACE(devFull ? "/dev/full" : "RLIMIT_FSIZE 1000");
+        logPath = devFull ? "/dev/full" : root / "limited.log";
+        Configure(TextFile("Log.Level.INFO: 1\n"));
+        const pid_t child = StartChild([&] {
+            const rlimit limit = {1000, 1000};
+            if (!devFull && setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                return 2;
+            }
+            Logger::ResetProcessLoggers();
+            for (int i = 0; i < 40; ++i) {
+                TracePointRan(ZAZ::SEV_INFO, ZAZ::LVL_INFO);
+            }
+            return 0;
+        });
+        EXPECT_EQ(WaitChild(child), 0);
+        if (!devFull) {
+            const std::string content = ReadFile(logPath);
+            EXPECT_GT(content.size(), 100u);
+            EXPECT_LE(content.size(), 1000u);
+        }
+    }
+}

@@ -60,6 +60,8 @@ struct CardConfig {
     std::unique_ptr<FileNode> mf;
     std::vector<PinConfig> pins;
     std::vector<Fault> faults;
+    std::optional<std::uint32_t> hostileSeed; // play the lying card (hostile.h)
+    unsigned hostileRate = 4;                 // one command in this many lies
 };
 
 // 1 for T=1, 0 for T=0: the first protocol the ATR offers.

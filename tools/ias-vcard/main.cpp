@@ -1,6 +1,7 @@
 // ias-vcard: plays one smart card, described by a JSON profile, in a vpcd
 // virtual reader of pcscd.
 #include "card.h"
+#include "hostile.h"
 #include "profile.h"
 
 #include <arpa/inet.h>
@@ -13,6 +14,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -33,11 +35,12 @@ struct Options {
     std::string pidFile;
     std::string profile;
     bool verbose = false;
+    std::optional<std::uint32_t> hostileSeed;
 };
 
 void usage() {
     std::cerr << "usage: ias-vcard [--host H] [--port P] [--reader 0|1] [--trace FILE]\n"
-                 "                 [--pidfile FILE] [--verbose] PROFILE.json\n";
+                 "                 [--pidfile FILE] [--hostile SEED] [--verbose] PROFILE.json\n";
 }
 
 class Trace {
@@ -148,7 +151,7 @@ bool sendMessage(int fd, const vcard::Bytes& payload) {
 }
 
 // Serves one vpcd connection until it closes or a stop is requested.
-void serve(int fd, vcard::VirtualCard& card, Trace& trace, bool verbose) {
+template <class Card> void serve(int fd, Card& card, Trace& trace, bool verbose) {
     for (;;) {
         std::uint8_t head[2];
         if (!readExact(fd, head, 2)) {
@@ -232,6 +235,8 @@ int main(int argc, char** argv) {
             o.trace = value("--trace");
         } else if (a == "--pidfile") {
             o.pidFile = value("--pidfile");
+        } else if (a == "--hostile") {
+            o.hostileSeed = static_cast<std::uint32_t>(std::stoul(value("--hostile")));
         } else if (a == "--verbose") {
             o.verbose = true;
         } else if (a == "-h" || a == "--help") {
@@ -254,7 +259,19 @@ int main(int argc, char** argv) {
     }
 
     try {
-        vcard::VirtualCard card(vcard::loadProfile(o.profile));
+        vcard::CardConfig config = vcard::loadProfile(o.profile);
+        if (o.hostileSeed) {
+            config.hostileSeed = o.hostileSeed;
+        }
+        std::optional<vcard::VirtualCard> honest;
+        std::optional<vcard::HostileCard> hostile;
+        if (config.hostileSeed) {
+            const std::uint32_t seed = *config.hostileSeed;
+            const unsigned rate = config.hostileRate;
+            hostile.emplace(std::move(config), seed, rate);
+        } else {
+            honest.emplace(std::move(config));
+        }
         Trace trace(o.trace);
 
         struct sigaction sa {};
@@ -282,8 +299,13 @@ int main(int argc, char** argv) {
             if (o.verbose) {
                 std::cerr << "ias-vcard: connected to " << o.host << ":" << o.port << "\n";
             }
-            card.reset();
-            serve(fd, card, trace, o.verbose);
+            if (hostile) {
+                hostile->reset();
+                serve(fd, *hostile, trace, o.verbose);
+            } else {
+                honest->reset();
+                serve(fd, *honest, trace, o.verbose);
+            }
             close(fd);
             if (!g_stop) {
                 sleepMs(backoff);

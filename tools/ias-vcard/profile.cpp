@@ -264,6 +264,10 @@ CardConfig parseProfile(const std::string& jsonText, const std::string& baseDir)
                 c.faults.push_back(fault);
             }
         }
+        if (j.contains("hostile")) {
+            c.hostileSeed = j["hostile"].value("seed", 1u);
+            c.hostileRate = j["hostile"].value("rate", 4u);
+        }
         return c;
     } catch (const json::exception& e) {
         throw std::runtime_error(std::string("profile: ") + e.what());

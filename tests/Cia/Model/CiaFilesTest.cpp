@@ -119,11 +119,12 @@ TEST(ObjectDirectoryFile, DecodesEncodesAndRefuses) {
         {"A0 06 30 04 04 02 40 01 A4 06 30 04 04 02 40 02 00 00", "(0 40 01)(4 40 02)",
          "A0 06 30 04 04 02 40 01 A4 06 30 04 04 02 40 02"},
         {"A7 02 A0 00", "", ""}, // objects given directly
-        {"A9 06 30 04 04 02 40 09", "(9 40 09)", "A9 06 30 04 04 02 40 09"}, // unknown choice kept
-        {"80 02 40 01", kDecoding, ""},                                      // primitive
-        {"A0 08 30 04 04 02 40 01 05 00", kDecoding, ""},                    // two inner elements
-        {"60 06 30 04 04 02 40 01", kDecoding, ""},                          // application class
-        {"A0 03 04 01 00", kDecoding, ""},                                   // neither Path nor [0]
+        {"A9 06 30 04 04 02 40 09", "(9 40 09)", "A9 06 30 04 04 02 40 09"},  // unknown choice kept
+        {"BC 06 30 04 04 02 40 09", "(28 40 09)", "BC 06 30 04 04 02 40 09"}, // past the enum
+        {"80 02 40 01", kDecoding, ""},                                       // primitive
+        {"A0 08 30 04 04 02 40 01 05 00", kDecoding, ""},                     // two inner elements
+        {"60 06 30 04 04 02 40 01", kDecoding, ""},                           // application class
+        {"A0 03 04 01 00", kDecoding, ""}, // neither Path nor [0]
         {"A0 06 30 04 04 02 40", kTruncated, ""},
     };
     for (const Row& r : rows) {

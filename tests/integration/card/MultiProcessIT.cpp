@@ -1,4 +1,4 @@
-// Four processes share one reader through CIasTerminal's reader lock while a
+// Eight processes share one reader through CIasTerminal's reader lock while a
 // plain PC/SC client keeps sending too. Each block of five APDUs, sent inside
 // one outer lock, must stay whole in the trace: the semaphore and the
 // transaction are both held for the whole block.
@@ -9,6 +9,8 @@
 #include "Zaz/PCSCWrapperMicrosoft.h"
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,9 +20,9 @@
 
 namespace {
 
-constexpr int kProcesses = 4;
-constexpr int kBlocks = 40;
-constexpr int kBlockSize = 5; // 200 APDUs per process
+constexpr int kProcesses = 8;
+constexpr int kBlocks = 100;
+constexpr int kBlockSize = 5; // 500 APDUs per process
 
 class ProcessesIT : public ::testing::Test {};
 
@@ -32,7 +34,7 @@ const char* const kPlainCommand = "00B09D0001"; // EF.ATR, SFI 29
 
 /// The child's exit status: the number of failed APDUs, 255 without a terminal.
 /// Every child connects first, reports on `ready` and waits on `go`, so that
-/// the four really contend for the reader instead of running one after another.
+/// they really contend for the reader instead of running one after another.
 int ChildMain(int child, int ready, int go) {
     try {
         IAS::CIasTerminal terminal(cardit::Reader());
@@ -42,7 +44,7 @@ int ChildMain(int child, int ready, int go) {
         }
         int failures = 0;
         for (int block = 0; block < kBlocks; ++block) {
-            usleep(3000); // leaves gaps for the other processes and the plain client
+            usleep(1000); // leaves gaps for the other processes and the plain client
             IAS::CIasTerminal::Lock outer(terminal);
             for (int i = 0; i < kBlockSize; ++i) {
                 ZAZ::ByteVector response;
@@ -53,7 +55,7 @@ int ChildMain(int child, int ready, int go) {
                 failures += terminal.lockDepth() == 1 && terminal.inTransaction() ? 0 : 1;
             }
         }
-        return failures > 200 ? 200 : failures;
+        return failures > 250 ? 250 : failures;
     } catch (...) {
         return 255;
     }
@@ -61,7 +63,7 @@ int ChildMain(int child, int ready, int go) {
 
 } // namespace
 
-TEST_F(ProcessesIT, FourProcessesShareTheReaderWithoutInterleaving) {
+TEST_F(ProcessesIT, EightProcessesShareTheReaderWithoutInterleaving) {
     int ready[2], go[2];
     ASSERT_EQ(pipe(ready), 0);
     ASSERT_EQ(pipe(go), 0);
@@ -161,4 +163,39 @@ TEST_F(ProcessesIT, FourProcessesShareTheReaderWithoutInterleaving) {
     EXPECT_EQ(plainSeen, plainSent.load());
     EXPECT_GT(plainSent.load(), 0) << "the plain client never got through";
     EXPECT_GE(switches, kProcesses) << "the processes never alternated";
+}
+
+// A process killed while it holds the reader lock and the card's transaction:
+// the semaphore comes back through SEM_UNDO and pcscd ends the transaction, so
+// the next process goes on at once instead of waiting out the time-out.
+TEST_F(ProcessesIT, LockHolderKilledReleasesReaderAndCard) {
+    int held[2];
+    ASSERT_EQ(pipe(held), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        IAS::CIasTerminal terminal(cardit::Reader());
+        IAS::CIasTerminal::Lock lock(terminal);
+        ZAZ::ByteVector response;
+        std::uint16_t sw = 0;
+        terminal.transmit(0x00, 0xB0, 0x9D, 0x00, ZAZ::ByteVector(), 1, response, sw);
+        char token = terminal.inTransaction() && sw == 0x9000 ? 'h' : 'f';
+        if (write(held[1], &token, 1) == 1) {
+            pause();
+        }
+        _exit(1);
+    }
+    char token = 0;
+    ASSERT_EQ(read(held[0], &token, 1), 1);
+    EXPECT_EQ(token, 'h');
+    kill(holder, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(holder, &status, 0), holder);
+    const auto start = std::chrono::steady_clock::now();
+    IAS::CIasTerminal terminal(cardit::Reader());
+    ZAZ::ByteVector response;
+    std::uint16_t sw = 0;
+    terminal.transmit(0x00, 0xB0, 0x9D, 0x00, ZAZ::ByteVector(), 1, response, sw);
+    EXPECT_EQ(sw, 0x9000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }

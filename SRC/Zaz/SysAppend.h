@@ -1,0 +1,13 @@
+// Appending text to a file that may not take it.
+#ifndef ZAZ_SYSAPPEND_H
+#define ZAZ_SYSAPPEND_H
+
+#include <cstddef>
+#include <string>
+
+/// Appends the bytes to the file; false when it could not be opened or not all
+/// of it was written (a full disk, a file size limit). Never raises SIGXFSZ:
+/// a log line must not kill the application that writes it.
+bool SYS_AppendToFile(const std::string& path, const char* data, std::size_t size);
+
+#endif

@@ -1,0 +1,104 @@
+// Faults of a busy, failing PC/SC stack: the card reset by another client in
+// the middle of long reads, the daemon restarted under a connected handle.
+#include "CardIT.h"
+
+#include "Zaz/IsoException.h"
+#include "Zaz/PCSCWrapperMicrosoft.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <signal.h>
+#include <thread>
+
+namespace {
+
+class FaultIT : public cardit::ConnectedCard {};
+
+const ZAZ::ByteVector kAid("A000000063504B43532D3135");
+
+} // namespace
+
+// Two 2048-byte certificates read in turn while another client keeps
+// resetting the card: each read returns its own file whole or fails with the
+// card's status word, and reading works again once the resets stop.
+TEST_F(FaultIT, ResetDuringLongReadsNeverMixesFiles) {
+    ZAZ::ByteVector content[2];
+    for (int f = 0; f < 2; ++f) {
+        cia().selectFile(kAid, ZAZ::ByteVector(f == 0 ? "3401" : "3402"));
+        content[f] = cia().readBinary(0, 0, 2048);
+    }
+    ASSERT_NE(cardit::Hex(content[0]), cardit::Hex(content[1]));
+    std::atomic<bool> done{false};
+    std::atomic<int> resets{0};
+    std::thread resetter([&] {
+        ZAZ::PCSCWrapperMicrosoft other;
+        other.Connect(cardit::Reader(), SCARD_SHARE_SHARED, 3);
+        for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(15))) {
+            try {
+                other.WarmReset();
+                ++resets;
+            } catch (const ZAZ::CardFrameworkException&) { // reset by us in turn
+            }
+        }
+    });
+    int whole = 0, refused = 0;
+    for (int i = 0; i < 300; ++i) {
+        const int f = i % 2;
+        try {
+            cia().selectFile(kAid, ZAZ::ByteVector(f == 0 ? "3401" : "3402"));
+            EXPECT_EQ(cardit::Hex(cia().readBinary(0, 0, 2048)), cardit::Hex(content[f])) << i;
+            ++whole;
+        } catch (const ZAZ::IsoException& e) {
+            EXPECT_NE(e.sw(), 0x9000);
+            ++refused;
+        } catch (const ZAZ::CardFrameworkException& e) { // reset twice: no retry left
+            EXPECT_NE(std::string(e.message()).find("0x8010"), std::string::npos) << e.message();
+            ++refused;
+        }
+    }
+    done = true;
+    resetter.join();
+    EXPECT_GT(resets.load(), 10);
+    EXPECT_GT(whole, 0);
+    std::printf("%d resets: %d reads whole, %d refused\n", resets.load(), whole, refused);
+    cia().selectFile(kAid, ZAZ::ByteVector("3402"));
+    EXPECT_EQ(cardit::Hex(cia().readBinary(0, 0, 2048)), cardit::Hex(content[1]));
+}
+
+// pcscd goes away under a connected handle: calls fail with the PC/SC code,
+// nothing hangs; with the daemon back, a new connection works.
+TEST_F(FaultIT, PcscdRestartUnderAConnectedHandle) {
+    ASSERT_EQ(Send("00A4000C", "3F00", 0), 0x9000);
+    pid_t daemon = 0;
+    std::ifstream("/run/pcscd/pcscd.pid") >> daemon;
+    ASSERT_GT(daemon, 1);
+    ASSERT_EQ(kill(daemon, SIGTERM), 0);
+    for (int i = 0; i < 100 && kill(daemon, 0) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    // Without a daemon, and later with a handle the new daemon never gave out.
+    auto pcscFailure = [this] {
+        try {
+            Send("00A4000C", "3F00", 0);
+        } catch (const ias::CIASException& e) {
+            return std::string(e.descriptionA()).find("0x8010") != std::string::npos;
+        }
+        return false;
+    };
+    EXPECT_TRUE(pcscFailure());
+    const std::string up = cardit::Env("IAS_TEST_SOURCE_DIR") + "/scripts/pcsc-up";
+    ASSERT_EQ(std::system(up.c_str()), 0);
+    ASSERT_EQ(cardit::VcardCtl("restart"), 0);
+    EXPECT_TRUE(pcscFailure());
+    ias::IASFinalize(s_context); // a context of the old daemon
+    ASSERT_EQ(ias::IASInitialize(&s_context), ias::IAS_S_OK);
+    ias::CIASCard again;
+    std::string reader = cardit::Reader();
+    ASSERT_EQ(ias::IASConnectA(s_context, &reader[0], again), ias::IAS_S_OK);
+    ias::CBlob response;
+    unsigned short sw = 0;
+    again.sendAPDU(0x00, 0xA4, 0x00, 0x0C, ias::_HB("3F00"), 0, response, sw);
+    EXPECT_EQ(sw, 0x9000);
+}
