@@ -21,7 +21,7 @@ struct CApplicationDirectoryFile::Views {
 
 CApplicationDirectoryFile::CApplicationDirectoryFile()
     : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CApplicationDirectoryFile); })),
-      m_views(Guarded([] { return new Views; })) {}
+      m_views(MakeOwned<Views>()) {}
 
 CApplicationDirectoryFile::CApplicationDirectoryFile(CIASCard& card) : CApplicationDirectoryFile() {
     CCiaPath path;

@@ -6,15 +6,13 @@
 
 namespace ias {
 
-CApplicationTemplate::CApplicationTemplate()
-    : m_impl(Guarded([] { return new IAS::CApplicationTemplate; })) {}
+CApplicationTemplate::CApplicationTemplate() : m_impl(MakeOwned<IAS::CApplicationTemplate>()) {}
 
 CApplicationTemplate::CApplicationTemplate(const CBlob& bytes)
-    : m_impl(Guarded(
-          [&] { return new IAS::CApplicationTemplate(static_cast<ZAZ::ByteVector>(bytes)); })) {}
+    : m_impl(MakeOwned<IAS::CApplicationTemplate>(static_cast<ZAZ::ByteVector>(bytes))) {}
 
 CApplicationTemplate::CApplicationTemplate(const IAS::CApplicationTemplate& other)
-    : m_impl(Guarded([&] { return new IAS::CApplicationTemplate(other); })) {}
+    : m_impl(MakeOwned<IAS::CApplicationTemplate>(other)) {}
 
 CApplicationTemplate::~CApplicationTemplate() = default;
 

@@ -12,7 +12,7 @@ struct CAuthObjectFile::Views : CioViews<CCioAuthentication> {};
 
 CAuthObjectFile::CAuthObjectFile()
     : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CCryptoInfoObjectFile<Kind>); })),
-      m_views(Guarded([] { return new Views; })) {}
+      m_views(MakeOwned<Views>()) {}
 
 CAuthObjectFile::CAuthObjectFile(CIASCard& card, const CCiaPath& path) : CAuthObjectFile() {
     open(card, path);

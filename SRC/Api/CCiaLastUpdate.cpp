@@ -5,13 +5,13 @@
 
 namespace ias {
 
-CCiaLastUpdate::CCiaLastUpdate() : m_impl(Guarded([] { return new IAS::CCiaLastUpdate; })) {}
+CCiaLastUpdate::CCiaLastUpdate() : m_impl(MakeOwned<IAS::CCiaLastUpdate>()) {}
 
 CCiaLastUpdate::CCiaLastUpdate(const CBlob& der)
-    : m_impl(Guarded([&] { return new IAS::CCiaLastUpdate(static_cast<ZAZ::ByteVector>(der)); })) {}
+    : m_impl(MakeOwned<IAS::CCiaLastUpdate>(static_cast<ZAZ::ByteVector>(der))) {}
 
 CCiaLastUpdate::CCiaLastUpdate(const IAS::CCiaLastUpdate& other)
-    : m_impl(Guarded([&] { return new IAS::CCiaLastUpdate(other); })) {}
+    : m_impl(MakeOwned<IAS::CCiaLastUpdate>(other)) {}
 
 CCiaLastUpdate::~CCiaLastUpdate() = default;
 

@@ -5,13 +5,13 @@
 
 namespace ias {
 
-CCioAccessControlRule::CCioAccessControlRule() : m_impl(Make<IAS::CCioAccessControlRule>()) {}
+CCioAccessControlRule::CCioAccessControlRule() : m_impl(MakeOwned<IAS::CCioAccessControlRule>()) {}
 
 CCioAccessControlRule::CCioAccessControlRule(const CBlob& der)
-    : m_impl(Decode<IAS::CCioAccessControlRule>(der)) {}
+    : m_impl(MakeOwned<IAS::CCioAccessControlRule>(ZAZ::ByteVector(der))) {}
 
 CCioAccessControlRule::CCioAccessControlRule(const IAS::CCioAccessControlRule& impl)
-    : m_impl(Make<IAS::CCioAccessControlRule>(impl)) {}
+    : m_impl(MakeOwned<IAS::CCioAccessControlRule>(impl)) {}
 
 unsigned int CCioAccessControlRule::accessMode() const {
     return Read<unsigned int>(*m_impl, &IAS::CCioAccessControlRule::accessMode);

@@ -5,13 +5,13 @@
 
 namespace ias {
 
-CCioAuthReference::CCioAuthReference() : m_impl(Make<IAS::CCioAuthReference>()) {}
+CCioAuthReference::CCioAuthReference() : m_impl(MakeOwned<IAS::CCioAuthReference>()) {}
 
 CCioAuthReference::CCioAuthReference(const CBlob& der)
-    : m_impl(Decode<IAS::CCioAuthReference>(der)) {}
+    : m_impl(MakeOwned<IAS::CCioAuthReference>(ZAZ::ByteVector(der))) {}
 
 CCioAuthReference::CCioAuthReference(const IAS::CCioAuthReference& impl)
-    : m_impl(Make<IAS::CCioAuthReference>(impl)) {}
+    : m_impl(MakeOwned<IAS::CCioAuthReference>(impl)) {}
 
 unsigned int CCioAuthReference::authMethod() const {
     return Read<unsigned int>(*m_impl, &IAS::CCioAuthReference::authMethod);

@@ -6,13 +6,13 @@
 namespace ias {
 
 CCioCredentialIdentifier::CCioCredentialIdentifier()
-    : m_impl(Make<IAS::CCioCredentialIdentifier>()) {}
+    : m_impl(MakeOwned<IAS::CCioCredentialIdentifier>()) {}
 
 CCioCredentialIdentifier::CCioCredentialIdentifier(const CBlob& der)
-    : m_impl(Decode<IAS::CCioCredentialIdentifier>(der)) {}
+    : m_impl(MakeOwned<IAS::CCioCredentialIdentifier>(ZAZ::ByteVector(der))) {}
 
 CCioCredentialIdentifier::CCioCredentialIdentifier(const IAS::CCioCredentialIdentifier& impl)
-    : m_impl(Make<IAS::CCioCredentialIdentifier>(impl)) {}
+    : m_impl(MakeOwned<IAS::CCioCredentialIdentifier>(impl)) {}
 
 int CCioCredentialIdentifier::idType() const {
     return Read<int>(*m_impl, &IAS::CCioCredentialIdentifier::idType);

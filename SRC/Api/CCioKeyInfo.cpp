@@ -5,11 +5,13 @@
 
 namespace ias {
 
-CCioKeyInfo::CCioKeyInfo() : m_impl(Make<IAS::CCioKeyInfo>()) {}
+CCioKeyInfo::CCioKeyInfo() : m_impl(MakeOwned<IAS::CCioKeyInfo>()) {}
 
-CCioKeyInfo::CCioKeyInfo(const CBlob& der) : m_impl(Decode<IAS::CCioKeyInfo>(der)) {}
+CCioKeyInfo::CCioKeyInfo(const CBlob& der)
+    : m_impl(MakeOwned<IAS::CCioKeyInfo>(ZAZ::ByteVector(der))) {}
 
-CCioKeyInfo::CCioKeyInfo(const IAS::CCioKeyInfo& impl) : m_impl(Make<IAS::CCioKeyInfo>(impl)) {}
+CCioKeyInfo::CCioKeyInfo(const IAS::CCioKeyInfo& impl)
+    : m_impl(MakeOwned<IAS::CCioKeyInfo>(impl)) {}
 
 CBlob CCioKeyInfo::parameters() const {
     return Read<CBlob>(*m_impl, &IAS::CCioKeyInfo::parameters);

@@ -5,12 +5,13 @@
 
 namespace ias {
 
-CCioObjectValue::CCioObjectValue() : m_impl(Make<IAS::CCioObjectValue>()) {}
+CCioObjectValue::CCioObjectValue() : m_impl(MakeOwned<IAS::CCioObjectValue>()) {}
 
-CCioObjectValue::CCioObjectValue(const CBlob& der) : m_impl(Decode<IAS::CCioObjectValue>(der)) {}
+CCioObjectValue::CCioObjectValue(const CBlob& der)
+    : m_impl(MakeOwned<IAS::CCioObjectValue>(ZAZ::ByteVector(der))) {}
 
 CCioObjectValue::CCioObjectValue(const IAS::CCioObjectValue& impl)
-    : m_impl(Make<IAS::CCioObjectValue>(impl)) {}
+    : m_impl(MakeOwned<IAS::CCioObjectValue>(impl)) {}
 
 int CCioObjectValue::type() const {
     return Read<int>(*m_impl, &IAS::CCioObjectValue::type);

@@ -5,13 +5,13 @@
 
 namespace ias {
 
-CCioSecurityCondition::CCioSecurityCondition() : m_impl(Make<IAS::CCioSecurityCondition>()) {}
+CCioSecurityCondition::CCioSecurityCondition() : m_impl(MakeOwned<IAS::CCioSecurityCondition>()) {}
 
 CCioSecurityCondition::CCioSecurityCondition(const CBlob& der)
-    : m_impl(Decode<IAS::CCioSecurityCondition>(der)) {}
+    : m_impl(MakeOwned<IAS::CCioSecurityCondition>(ZAZ::ByteVector(der))) {}
 
 CCioSecurityCondition::CCioSecurityCondition(const IAS::CCioSecurityCondition& impl)
-    : m_impl(Make<IAS::CCioSecurityCondition>(impl)) {}
+    : m_impl(MakeOwned<IAS::CCioSecurityCondition>(impl)) {}
 
 int CCioSecurityCondition::type() const {
     return Read<int>(*m_impl, &IAS::CCioSecurityCondition::type);

@@ -5,11 +5,11 @@
 
 namespace ias {
 
-CCioUsage::CCioUsage() : m_impl(Make<IAS::CCioUsage>()) {}
+CCioUsage::CCioUsage() : m_impl(MakeOwned<IAS::CCioUsage>()) {}
 
-CCioUsage::CCioUsage(const CBlob& der) : m_impl(Decode<IAS::CCioUsage>(der)) {}
+CCioUsage::CCioUsage(const CBlob& der) : m_impl(MakeOwned<IAS::CCioUsage>(ZAZ::ByteVector(der))) {}
 
-CCioUsage::CCioUsage(const IAS::CCioUsage& impl) : m_impl(Make<IAS::CCioUsage>(impl)) {}
+CCioUsage::CCioUsage(const IAS::CCioUsage& impl) : m_impl(MakeOwned<IAS::CCioUsage>(impl)) {}
 
 unsigned int CCioUsage::keyUsage() const {
     return Read<unsigned int>(*m_impl, &IAS::CCioUsage::keyUsage);

@@ -14,7 +14,7 @@ struct CDataContainerFile::Views : CioViews<CCioDataContainer> {};
 
 CDataContainerFile::CDataContainerFile()
     : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CCryptoInfoObjectFile<Kind>); })),
-      m_views(Guarded([] { return new Views; })) {}
+      m_views(MakeOwned<Views>()) {}
 
 CDataContainerFile::CDataContainerFile(CIASCard& card, const CCiaPath& path)
     : CDataContainerFile() {

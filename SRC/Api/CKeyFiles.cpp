@@ -38,7 +38,7 @@ struct CPublicKeyFile::Views : CioViews<CCioPublicKey> {};
 struct CCertificateFile::Views : CioViews<CCioCertificate> {};
 
 CPrivateKeyFile::CPrivateKeyFile()
-    : CCiaFile(NewFile<IAS::CCioPrivateKey>()), m_views(Guarded([] { return new Views; })) {}
+    : CCiaFile(NewFile<IAS::CCioPrivateKey>()), m_views(MakeOwned<Views>()) {}
 
 CPrivateKeyFile::CPrivateKeyFile(CIASCard& card, const CCiaPath& path) : CPrivateKeyFile() {
     open(card, path);
@@ -61,7 +61,7 @@ const CPrivateKeyFile::ObjectList& CPrivateKeyFile::objects() const {
 }
 
 CPublicKeyFile::CPublicKeyFile()
-    : CCiaFile(NewFile<IAS::CCioPublicKey>()), m_views(Guarded([] { return new Views; })) {}
+    : CCiaFile(NewFile<IAS::CCioPublicKey>()), m_views(MakeOwned<Views>()) {}
 
 CPublicKeyFile::CPublicKeyFile(CIASCard& card, const CCiaPath& path) : CPublicKeyFile() {
     open(card, path);
@@ -84,7 +84,7 @@ const CPublicKeyFile::ObjectList& CPublicKeyFile::objects() const {
 }
 
 CCertificateFile::CCertificateFile()
-    : CCiaFile(NewFile<IAS::CCioCertificate>()), m_views(Guarded([] { return new Views; })) {}
+    : CCiaFile(NewFile<IAS::CCioCertificate>()), m_views(MakeOwned<Views>()) {}
 
 CCertificateFile::CCertificateFile(CIASCard& card, const CCiaPath& path) : CCertificateFile() {
     open(card, path);

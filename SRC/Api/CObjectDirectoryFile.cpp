@@ -11,7 +11,7 @@ struct CObjectDirectoryFile::Views {
 
 CObjectDirectoryFile::CObjectDirectoryFile()
     : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CObjectDirectoryFile); })),
-      m_views(Guarded([] { return new Views; })) {}
+      m_views(MakeOwned<Views>()) {}
 
 CObjectDirectoryFile::CObjectDirectoryFile(CIASCard& card, const CCiaPath& path)
     : CObjectDirectoryFile() {

@@ -34,16 +34,6 @@ template <class E> struct ToPublic<std::vector<E>> {
     }
 };
 
-/// A new internal object from `args`, failures converted.
-template <class Impl, class... Args> Owned<Impl> Make(const Args&... args) {
-    return Guarded([&] { return Owned<Impl>(new Impl(args...)); });
-}
-
-/// A new internal object decoded from the DER element in `der`.
-template <class Impl> Owned<Impl> Decode(const CBlob& der) {
-    return Guarded([&] { return Owned<Impl>(new Impl(ZAZ::ByteVector(der))); });
-}
-
 /// `getter` of the internal object, as exported type `Out`.
 template <class Out, class Impl, class R> Out Read(const Impl& impl, R (Impl::*getter)() const) {
     return Guarded([&] { return ToPublic<Out>::from((impl.*getter)()); });
