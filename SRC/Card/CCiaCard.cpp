@@ -6,6 +6,8 @@
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
 #include "Zaz/Messages.h"
+#include "Zaz/PCSCResetException.h"
+#include "Zaz/PcscCodes.h"
 
 #include <algorithm>
 
@@ -34,6 +36,14 @@ bool sameBytes(const ZAZ::ByteVectorBase& a, const unsigned char* b, std::int32_
 void illegal() {
     throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
 }
+
+std::uint32_t resetsOf(const CTerminal* terminal) {
+    return terminal != nullptr ? terminal->resetCount() : 0;
+}
+
+[[noreturn]] void cardWasReset() {
+    throw ZAZ::PCSCResetException(0, ZAZ::Pcsc::kResetCard, "PCSCResetException");
+}
 } // namespace
 
 struct CCiaCard::Selection {
@@ -42,6 +52,9 @@ struct CCiaCard::Selection {
     ZAZ::ByteVector path;
     ZAZ::ByteVector parentPath;
     std::uint8_t mfSelectP1 = kMfUnknown;
+    // The terminal's reset count when the selection was made: a reset by
+    // another application since then leaves the card in the master file.
+    std::uint32_t resets = 0;
 
     void invalidate() {
         valid = false;
@@ -60,6 +73,7 @@ void CCiaCard::reset() {
     m_selection->aid.clear();
     m_selection->path.clear();
     m_selection->parentPath.clear();
+    m_selection->resets = resetsOf(terminal());
     m_selection->valid = true;
 }
 
@@ -131,8 +145,23 @@ void CCiaCard::selectFile(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorB
     }
 }
 
-void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVectorBase& pathIn,
+void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
                              ZAZ::ByteVector* fcpResponse) {
+    for (int attempt = 0;; ++attempt) {
+        const std::uint32_t resets = resetsOf(terminal());
+        selectOnce(aid, path, fcpResponse, resets);
+        if (resetsOf(terminal()) == resets) {
+            return;
+        }
+        m_selection->invalidate();
+        if (attempt == 1) {
+            cardWasReset();
+        }
+    }
+}
+
+void CCiaCard::selectOnce(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVectorBase& pathIn,
+                          ZAZ::ByteVector* fcpResponse, std::uint32_t resets) {
     Selection& cache = *m_selection;
     try {
         if (pathIn.size() < 2 || pathIn.size() % 2 != 0) {
@@ -148,7 +177,7 @@ void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVe
         const ZAZ::ByteVectorBase lastId(path, path.size() - 2);
         const std::int32_t parentLength = path.size() - 2;
 
-        if (cache.valid && cache.aid == aid) {
+        if (cache.valid && cache.resets == resets && cache.aid == aid) {
             if (cache.path == path && fcpResponse == nullptr) {
                 return;
             }
@@ -176,6 +205,7 @@ void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVe
         ZAZ::ByteVector response = select(p1, p2, path);
         cache.path.assign(path);
         cache.parentPath.assign(path.data(), parentLength);
+        cache.resets = resets;
         cache.valid = true;
         if (fcpResponse != nullptr) {
             *fcpResponse = std::move(response);
@@ -191,6 +221,7 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
     if (fileId == 31 || count < 1 || offset < 0) {
         illegal();
     }
+    const std::uint32_t resets = resetsOf(terminal());
     ZAZ::ByteVector result;
     std::int32_t remaining = count;
     while (offset < 0x10000) {
@@ -214,6 +245,10 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
                 transmit(CCardCommand(cla(), 0xB1, static_cast<std::uint8_t>(fileId >> 8),
                                       static_cast<std::uint8_t>(fileId & 0xFF), offsetObject),
                          le);
+        }
+        if (resetsOf(terminal()) != resets) {
+            invalidateSelection();
+            cardWasReset();
         }
         const std::int32_t got = std::min(response.data.size(), remaining);
         if (got == 0) {

@@ -34,7 +34,8 @@ public:
     /// Selects the file at `path` (file identifiers; a leading 3F00 makes it
     /// absolute and drops `aid`) below the application `aid` (may be empty).
     /// With fcpOut the card's FCP template is decoded into it. Any failure,
-    /// a failed decode included, leaves the selection invalid.
+    /// a failed decode included, leaves the selection invalid. A reset by
+    /// another application while selecting starts the selection over once.
     void selectFile(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
                     CFileControlParameters* fcpOut = nullptr);
     /// Same, handing back the raw SELECT response (FCP template) instead.
@@ -42,6 +43,8 @@ public:
                        ZAZ::ByteVector* fcpResponse);
     /// count bytes of a transparent file from offset. fileId 0: the current
     /// file; 1..30: a short file identifier; above 31: a file identifier.
+    /// A reset by another application during the read fails it with the PC/SC
+    /// reset code: bytes read after it could belong to another file.
     ZAZ::ByteVector readBinary(std::uint16_t fileId, std::int32_t offset, std::int32_t count);
     /// The whole content of a CIA file (path index and length), served from
     /// the record's cache when it is loaded and current. A failure leaves the
@@ -56,6 +59,9 @@ public:
     std::uint8_t mfSelectP1() const;
 
 private:
+    void selectOnce(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
+                    ZAZ::ByteVector* fcpResponse, std::uint32_t resets);
+
     struct Selection;
     ias::Owned<Selection> m_selection;
 };

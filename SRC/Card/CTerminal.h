@@ -27,6 +27,9 @@ public:
     virtual bool supportsSecurePinEntry() const = 0;
     virtual bool supportsExtendedLength() const = 0;
     virtual std::uint32_t exchangeCount() const = 0;
+    /// How many times the terminal found the card reset by another application
+    /// and reconnected; whatever the card had selected before is gone.
+    virtual std::uint32_t resetCount() const { return 0; }
 };
 
 } // namespace IAS

@@ -89,6 +89,7 @@ struct CZazTerminal::Record {
     std::uint32_t protocol = 0;
     ZAZ::ByteVector atr;
     std::uint32_t exchangeCount = 0;
+    std::uint32_t resetCount = 0;
 
     void dropWrapper() noexcept {
         owned.reset();
@@ -121,6 +122,7 @@ CZazTerminal& CZazTerminal::operator=(const CZazTerminal& other) {
         m_record->dropWrapper();
         m_record->wrapper = other.m_record->wrapper;
         m_record->exchangeCount = other.m_record->exchangeCount;
+        m_record->resetCount = other.m_record->resetCount;
         refreshStatus();
     }
     return *this;
@@ -184,6 +186,7 @@ void CZazTerminal::refreshStatus() {
     } catch (const ZAZ::PCSCException& e) {
         if (e.getErrorCode() == ZAZ::Pcsc::kResetCard) {
             r.wrapper->Reconnect();
+            ++r.resetCount;
             try {
                 onCardReset();
             } catch (...) {
@@ -253,6 +256,9 @@ void CZazTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1,
 
 std::uint32_t CZazTerminal::exchangeCount() const {
     return m_record->exchangeCount;
+}
+std::uint32_t CZazTerminal::resetCount() const {
+    return m_record->resetCount;
 }
 ZAZ::PCSCWrapper* CZazTerminal::wrapper() const {
     return m_record->wrapper;

@@ -50,6 +50,7 @@ public:
     bool supportsSecurePinEntry() const override { return false; }
     bool supportsExtendedLength() const override { return false; }
     std::uint32_t exchangeCount() const override;
+    std::uint32_t resetCount() const override;
 
     /// Called after the terminal reconnected to a card that was reset.
     virtual void onCardReset() {}

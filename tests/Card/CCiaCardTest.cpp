@@ -112,6 +112,41 @@ TEST_F(CCiaCardTest, ReadsInChunksFromWhereTheDataEndedInTheRightForm) {
     }
 }
 
+// Another application resets the card: a read in progress fails rather than
+// go on in whatever file is current now, a selection that met the reset is
+// made again, and the cache is not trusted across one.
+TEST_F(CCiaCardTest, ResetByAnotherApplicationIsNeverReadThrough) {
+    const char* const kReset = "PCSCResetException. Error code = 0x80100068";
+    card.setMaxResponseLength(2);
+    terminal.expect("00A4040C02A00000", "9000");
+    terminal.expect("00A4020C02503100", "9000");
+    card.selectFile(ByteVector("A000"), ByteVector("5031"));
+    terminal.expect("00B0000002", "01029000");
+    terminal.expect("00B0000202", "!03049000");
+    EXPECT_EQ(failureOf([&] { card.readBinary(0, 0, 4); }), kReset);
+    EXPECT_FALSE(card.selectionValid());
+    // Reset during the selection: once more from the application; twice fails.
+    terminal.expect("00A4040C02A00000", "9000");
+    terminal.expect("00A4020C02503100", "!9000");
+    terminal.expect("00A4040C02A00000", "9000");
+    terminal.expect("00A4020C02503100", "9000");
+    card.selectFile(ByteVector("A000"), ByteVector("5031"));
+    EXPECT_TRUE(card.selectionValid());
+    terminal.expect("00A4020C02503200", "!9000"); // the sibling shortcut
+    terminal.expect("00A4040C02A00000", "!9000");
+    terminal.expect("00A4020C02503200", "9000");
+    EXPECT_EQ(failureOf([&] { card.selectFile(ByteVector("A000"), ByteVector("5032")); }), kReset);
+    // A reset noticed by a failed command leaves a valid-looking cache behind.
+    terminal.expect("00A4040C02A00000", "9000");
+    terminal.expect("00A4020C02503100", "9000");
+    card.selectFile(ByteVector("A000"), ByteVector("5031"));
+    terminal.expect("00B0000002", "!6986");
+    EXPECT_EQ(IsoSw([&] { card.readBinary(0, 0, 2); }), 0x6986);
+    terminal.expect("00A4040C02A00000", "9000");
+    terminal.expect("00A4020C02503100", "9000");
+    card.selectFile(ByteVector("A000"), ByteVector("5031"));
+}
+
 TEST_F(CCiaCardTest, MasterFileByResetWhenNoSelectWorks) {
     terminal.expect("00 A4 00 0C 02 3F00 00", "6D00");
     terminal.expect("00 A4 02 0C 02 2F00 00", "9000");

@@ -11,15 +11,17 @@
 
 // A terminal that replays a script of exchanges. Each step names the command
 // as "CLA INS P1 P2 [Lc data] [Le]" (Le present when le != 0, 256 as 00) and
-// the response as data followed by SW1 SW2, all in hex.
+// the response as data followed by SW1 SW2, all in hex. A response starting
+// with "!" comes after the card was reset by another application.
 class ScriptedTerminal : public IAS::CTerminal {
 public:
     void expect(const char* command, const char* response) {
-        m_script.emplace_back(ZAZ::ByteVector(command).toString(), ZAZ::ByteVector(response));
+        m_script.emplace_back(ZAZ::ByteVector(command).toString(), response);
     }
     bool done() const { return m_script.empty(); }
     int resets = 0;
     int sent = 0;
+    std::uint32_t resetsByOthers = 0;
 
     ZAZ::ByteVector atr() override { return ZAZ::ByteVector("3B00"); }
     std::string readerName() override { return "Scripted"; }
@@ -45,19 +47,23 @@ public:
             sw = 0x6F00;
             return;
         }
-        auto step = m_script.front();
+        const auto step = m_script.front();
         m_script.pop_front();
         EXPECT_EQ(command.toString(), step.first) << "step " << sent;
-        const std::int32_t n = step.second.size();
-        responseData = step.second.substr(0, n - 2);
-        sw = static_cast<std::uint16_t>((step.second[n - 2] << 8) | step.second[n - 1]);
+        const bool afterReset = step.second[0] == '!';
+        resetsByOthers += afterReset ? 1 : 0;
+        const ZAZ::ByteVector response(step.second.c_str() + (afterReset ? 1 : 0));
+        const std::int32_t n = response.size();
+        responseData = response.substr(0, n - 2);
+        sw = static_cast<std::uint16_t>((response[n - 2] << 8) | response[n - 1]);
     }
     bool supportsSecurePinEntry() const override { return false; }
     bool supportsExtendedLength() const override { return false; }
     std::uint32_t exchangeCount() const override { return static_cast<std::uint32_t>(sent); }
+    std::uint32_t resetCount() const override { return resetsByOthers; }
 
 private:
-    std::deque<std::pair<std::string, ZAZ::ByteVector>> m_script;
+    std::deque<std::pair<std::string, std::string>> m_script;
 };
 
 #endif
