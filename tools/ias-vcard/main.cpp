@@ -189,6 +189,12 @@ template <class Card> void serve(int fd, Card& card, Trace& trace, bool verbose)
             continue;
         }
         vcard::Bytes response = card.process(msg);
+        if (response.empty()) {
+            // The vpcd driver waits for ever on a frame without bytes, and
+            // pcscd with it. A stray byte reaches the application the same
+            // way: an answer without a status word.
+            response.push_back(0x00);
+        }
         trace.line("> " + vcard::toHex(msg));
         trace.line("< " + vcard::toHex(response));
         if (verbose) {
