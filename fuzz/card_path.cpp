@@ -53,7 +53,10 @@ public:
         }
         std::size_t n = next();
         if (n == 0xFE) {
-            ThrowOnError(kFailures[next() % (sizeof kFailures / sizeof kFailures[0])]);
+            const LONG failure = kFailures[next() % (sizeof kFailures / sizeof kFailures[0])];
+            // As pcscd does, the status call after a reset reports it once more.
+            m_resetPending = failure == SCARD_W_RESET_CARD;
+            ThrowOnError(failure);
         }
         if (n == 0xFD) {
             n = static_cast<std::size_t>(next() << 8);
@@ -69,6 +72,10 @@ public:
         return 0;
     }
     unsigned long Status(ZAZ::ReaderStatus& status) override {
+        if (m_resetPending) {
+            m_resetPending = false;
+            ThrowOnError(SCARD_W_RESET_CARD);
+        }
         status.readerName = "libias fuzz reader";
         status.state = ZAZ::Pcsc::kStateSpecific;
         status.protocol = (m_config & 1) != 0 ? SCARD_PROTOCOL_T0 : SCARD_PROTOCOL_T1;
@@ -92,6 +99,7 @@ private:
     std::size_t m_size;
     std::uint8_t m_config;
     std::size_t m_pos;
+    bool m_resetPending = false;
 };
 
 template <class F> void Survive(F&& f) {
