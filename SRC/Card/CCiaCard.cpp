@@ -149,7 +149,15 @@ void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVect
                              ZAZ::ByteVector* fcpResponse) {
     for (int attempt = 0;; ++attempt) {
         const std::uint32_t resets = resetsOf(terminal());
-        selectOnce(aid, path, fcpResponse, resets);
+        try {
+            selectOnce(aid, path, fcpResponse, resets);
+        } catch (const ZAZ::CardFrameworkException&) {
+            // After a reset the card answers from the master file: a refusal
+            // then says nothing about the file asked for.
+            if (resetsOf(terminal()) == resets) {
+                throw;
+            }
+        }
         if (resetsOf(terminal()) == resets) {
             return;
         }
@@ -227,29 +235,38 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
     while (offset < 0x10000) {
         const std::int32_t chunk = std::min(remaining, maxResponseLength());
         const auto le = static_cast<std::uint8_t>(chunk & 0xFF); // 256 goes out as 00
-        CCardResponse response;
-        if (fileId == 0 && offset <= 0x7FFF) {
-            response = transmit(CCardCommand(cla(), 0xB0, static_cast<std::uint8_t>(offset >> 8),
-                                             static_cast<std::uint8_t>(offset & 0xFF)),
-                                le);
-        } else if (fileId >= 1 && fileId <= 30 && offset <= 0xFF) {
-            response = transmit(CCardCommand(cla(), 0xB0, static_cast<std::uint8_t>(0x80 | fileId),
-                                             static_cast<std::uint8_t>(offset)),
-                                le);
-        } else {
+        const CCardCommand command = [&] {
+            if (fileId == 0 && offset <= 0x7FFF) {
+                return CCardCommand(cla(), 0xB0, static_cast<std::uint8_t>(offset >> 8),
+                                    static_cast<std::uint8_t>(offset & 0xFF));
+            }
+            if (fileId >= 1 && fileId <= 30 && offset <= 0xFF) {
+                return CCardCommand(cla(), 0xB0, static_cast<std::uint8_t>(0x80 | fileId),
+                                    static_cast<std::uint8_t>(offset));
+            }
             ZAZ::ByteVector offsetObject;
             offsetObject.appendByte(0x54);
             offsetObject.appendByte(0x02);
             offsetObject.appendU16(static_cast<std::uint16_t>(offset));
-            response =
-                transmit(CCardCommand(cla(), 0xB1, static_cast<std::uint8_t>(fileId >> 8),
-                                      static_cast<std::uint8_t>(fileId & 0xFF), offsetObject),
-                         le);
+            return CCardCommand(cla(), 0xB1, static_cast<std::uint8_t>(fileId >> 8),
+                                static_cast<std::uint8_t>(fileId & 0xFF), offsetObject);
+        }();
+        // Whatever the card answers after a reset, data or refusal, comes
+        // from another state of the card than the one this read began in.
+        const auto failOnReset = [&] {
+            if (resetsOf(terminal()) != resets) {
+                invalidateSelection();
+                cardWasReset();
+            }
+        };
+        CCardResponse response;
+        try {
+            response = transmit(command, le);
+        } catch (const ZAZ::CardFrameworkException&) {
+            failOnReset();
+            throw;
         }
-        if (resetsOf(terminal()) != resets) {
-            invalidateSelection();
-            cardWasReset();
-        }
+        failOnReset();
         const std::int32_t got = std::min(response.data.size(), remaining);
         if (got == 0) {
             // A card that answers 9000 without data would make us loop forever.

@@ -7,6 +7,7 @@
 #include "Zaz/PcscCodes.h"
 #include "Zaz/ReaderStatus.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace IAS {
@@ -122,7 +123,8 @@ CZazTerminal& CZazTerminal::operator=(const CZazTerminal& other) {
         m_record->dropWrapper();
         m_record->wrapper = other.m_record->wrapper;
         m_record->exchangeCount = other.m_record->exchangeCount;
-        m_record->resetCount = other.m_record->resetCount;
+        // Another connection: a selection made on the old one is not trusted.
+        m_record->resetCount = std::max(m_record->resetCount, other.m_record->resetCount) + 1;
         refreshStatus();
     }
     return *this;

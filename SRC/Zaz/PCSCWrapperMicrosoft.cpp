@@ -344,9 +344,13 @@ unsigned long PCSCWrapperMicrosoft::EndTransaction() {
 unsigned long PCSCWrapperMicrosoft::ReconnectWith(DWORD disposition, const char* function) {
     Debug(__LINE__, function,
           [this] { return Format("m_scardhandle = 0x%.8X", Hex32(m_cardHandle)); });
+    // pcscd writes back no protocol when another client was resetting the
+    // card at that moment; PC/SC refuses none as the preferred protocols, so
+    // such a handle asks for T=0 or T=1 again instead of failing for good.
+    const DWORD preferred =
+        m_activeProtocol != 0 ? m_activeProtocol : SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1;
     DWORD protocol = m_activeProtocol;
-    const LONG rv =
-        SCardReconnect(m_cardHandle, m_shareMode, m_activeProtocol, disposition, &protocol);
+    const LONG rv = SCardReconnect(m_cardHandle, m_shareMode, preferred, disposition, &protocol);
     Debug(__LINE__, function, [rv] { return Format("SCardReconnect returned 0x%.8X", Hex32(rv)); });
     ThrowOnError(rv);
     m_activeProtocol = protocol;
@@ -379,6 +383,9 @@ unsigned long PCSCWrapperMicrosoft::Status(ReaderStatus& status) {
                                 status.atr.data(), &atrLength);
     Debug(__LINE__, "Status", [rv] { return Format("SCardStatus returned 0x%.8X", Hex32(rv)); });
     ThrowOnError(rv);
+    if (m_activeProtocol == 0) {
+        m_activeProtocol = protocol; // none since a reconnect: the card's own
+    }
     status.readerName.assign(name, strnlen(name, sizeof name));
     status.state = static_cast<std::uint32_t>(state);
     status.protocol = static_cast<std::uint32_t>(protocol);

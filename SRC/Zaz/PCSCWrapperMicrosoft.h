@@ -32,6 +32,9 @@ public:
     unsigned long EndTransaction() override;
     unsigned long WarmReset() override;
     unsigned long ColdReset() override;
+    /// WarmReset, ColdReset and Reconnect keep the share mode and prefer the
+    /// active protocol, or T=0 or T=1 when the last reconnect got none (the
+    /// next Status then takes the card's).
     unsigned long Reconnect() override;
     unsigned long Status(ReaderStatus& status) override;
     DWORD GetActiveProtocol() const override { return m_activeProtocol; }

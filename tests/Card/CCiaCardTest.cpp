@@ -136,12 +136,19 @@ TEST_F(CCiaCardTest, ResetByAnotherApplicationIsNeverReadThrough) {
     terminal.expect("00A4040C02A00000", "!9000");
     terminal.expect("00A4020C02503200", "9000");
     EXPECT_EQ(failureOf([&] { card.selectFile(ByteVector("A000"), ByteVector("5032")); }), kReset);
-    // A reset noticed by a failed command leaves a valid-looking cache behind.
+    // Refusals caused by a reset: the selection starts over, the read names the reset.
+    terminal.expect("00A4040C02A00000", "9000");
+    terminal.expect("00A4020C02503100", "!6A82");
     terminal.expect("00A4040C02A00000", "9000");
     terminal.expect("00A4020C02503100", "9000");
     card.selectFile(ByteVector("A000"), ByteVector("5031"));
     terminal.expect("00B0000002", "!6986");
-    EXPECT_EQ(IsoSw([&] { card.readBinary(0, 0, 2); }), 0x6986);
+    EXPECT_EQ(failureOf([&] { card.readBinary(0, 0, 2); }), kReset);
+    // A reset met by another command: the cached selection is not trusted.
+    terminal.expect("00A4040C02A00000", "9000");
+    terminal.expect("00A4020C02503100", "9000");
+    card.selectFile(ByteVector("A000"), ByteVector("5031"));
+    terminal.resetsByOthers++;
     terminal.expect("00A4040C02A00000", "9000");
     terminal.expect("00A4020C02503100", "9000");
     card.selectFile(ByteVector("A000"), ByteVector("5031"));

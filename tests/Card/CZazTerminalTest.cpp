@@ -158,6 +158,7 @@ TEST(CZazTerminalTest, ReconnectsToACardResetByAnotherApplication) {
             EXPECT_EQ(sent, "00 B0 00 00 "); // the bytes built for T=1, sent again as they were
             EXPECT_EQ(terminal.atr().toString(), "3B 02 ");
             EXPECT_EQ(terminal.protocol(), kT0);
+            EXPECT_EQ(terminal.resetCount(), 1u);
         }
     }
 }
@@ -188,6 +189,7 @@ TEST(CZazTerminalTest, TransactionsRetryOnceAssignmentBindsNoWrapperFails) {
     bound = source;
     EXPECT_EQ(bound.wrapper(), &wrapper);
     EXPECT_EQ(bound.exchangeCount(), 1u);
+    EXPECT_EQ(bound.resetCount(), 1u); // another connection: a reset for its selections
     EXPECT_EQ(bound.readerName(), "R");
     // Neither terminal owns the mock, so destroying them must not delete it.
 

@@ -57,7 +57,8 @@ LONG SCardConnect(SCARDCONTEXT, LPCSTR, DWORD, DWORD, LPSCARDHANDLE card, LPDWOR
     return g_fake.connect;
 }
 
-LONG SCardReconnect(SCARDHANDLE, DWORD, DWORD, DWORD, LPDWORD protocol) {
+LONG SCardReconnect(SCARDHANDLE, DWORD, DWORD preferred, DWORD, LPDWORD protocol) {
+    g_fake.reconnectPreferred = preferred;
     if (g_fake.reconnect == SCARD_S_SUCCESS) {
         *protocol = g_fake.protocol;
     }

@@ -19,6 +19,7 @@ struct FakePcsc {
     LONG transmit = SCARD_S_SUCCESS;
     std::vector<unsigned char> answer = {0x90, 0x00};
     LONG reconnect = SCARD_S_SUCCESS;
+    DWORD reconnectPreferred = 0; // recorded
     LONG disconnect = SCARD_S_SUCCESS;
     LONG statusChange = SCARD_S_SUCCESS;
     LONG status = SCARD_S_SUCCESS; // SCardStatus: "Fake Reader 0", this state, ATR 3B 00

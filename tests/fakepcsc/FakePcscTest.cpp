@@ -174,6 +174,18 @@ TEST_F(FakePcscTest, WrapperReplacesAStaleContextAndFailedConnectsLeaveNothing) 
     g_fake.connect = SCARD_S_SUCCESS;
     EXPECT_EQ(wrapper.Connect("Fake Reader 0", SCARD_SHARE_SHARED, 3), 0u);
     EXPECT_NE(wrapper.GetCardHandle(), 0);
+    // A reconnect that got no protocol back does not leave the next one asking for none.
+    g_fake.protocol = SCARD_PROTOCOL_UNDEFINED;
+    wrapper.Reconnect();
+    EXPECT_EQ(g_fake.reconnectPreferred, DWORD{SCARD_PROTOCOL_T1});
+    wrapper.WarmReset();
+    EXPECT_EQ(g_fake.reconnectPreferred, DWORD{SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1});
+    g_fake.protocol = SCARD_PROTOCOL_T0;
+    ZAZ::ReaderStatus status;
+    wrapper.Status(status);
+    status.readerName = "Fake Reader 0";
+    wrapper.GetReaderStatus(status);
+    EXPECT_EQ(status.protocol, std::uint32_t{SCARD_PROTOCOL_T0});
 }
 
 TEST_F(FakePcscTest, TransmitFailuresAndTheOverwriteThatFollowsAnyway) {

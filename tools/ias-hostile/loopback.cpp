@@ -9,6 +9,9 @@ namespace {
 
 vcard::HostileCard* g_card = nullptr;
 std::minstd_rand g_daemon;
+// As pcscd does, a handle that met a reset hears of it again from the status
+// call, until it reconnects.
+bool g_resetPending = false;
 constexpr SCARDCONTEXT kContext = 0x4C42;
 constexpr SCARDHANDLE kHandle = 0x4C43;
 
@@ -28,6 +31,7 @@ namespace hostile {
 
 void insertCard(vcard::HostileCard* card, std::uint32_t seed) {
     g_card = card;
+    g_resetPending = false;
     g_daemon.seed(seed);
 }
 
@@ -79,6 +83,7 @@ LONG SCardReconnect(SCARDHANDLE, DWORD, DWORD, DWORD, LPDWORD protocol) {
         return SCARD_W_REMOVED_CARD;
     }
     g_card->reset();
+    g_resetPending = false;
     *protocol = protocolOf();
     return SCARD_S_SUCCESS;
 }
@@ -99,6 +104,9 @@ LONG SCardStatus(SCARDHANDLE, LPSTR name, LPDWORD nameLength, LPDWORD state, LPD
                  LPBYTE atr, LPDWORD atrLength) {
     if (g_card == nullptr) {
         return SCARD_W_REMOVED_CARD;
+    }
+    if (g_resetPending) {
+        return SCARD_W_RESET_CARD;
     }
     const DWORD n = static_cast<DWORD>(std::strlen(hostile::kLoopbackReader) + 1);
     if (*nameLength < n || *atrLength < g_card->atr().size()) {
@@ -140,6 +148,7 @@ LONG SCardTransmit(SCARDHANDLE, const SCARD_IO_REQUEST*, LPCBYTE command, DWORD 
     // where it would hide a loop that does not end.
     if (length > 1 && command[1] != 0xC0 && g_daemon() % 64 == 0) {
         g_card->reset();
+        g_resetPending = true;
         return SCARD_W_RESET_CARD;
     }
     const vcard::Bytes answer = g_card->process(vcard::Bytes(command, command + length));

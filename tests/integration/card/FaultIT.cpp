@@ -2,7 +2,7 @@
 // the middle of long reads, the daemon restarted under a connected handle.
 #include "CardIT.h"
 
-#include "Zaz/IsoException.h"
+#include "Zaz/CardFrameworkException.h"
 #include "Zaz/PCSCWrapperMicrosoft.h"
 
 #include <atomic>
@@ -20,9 +20,11 @@ const ZAZ::ByteVector kAid("A000000063504B43532D3135");
 
 } // namespace
 
-// Two 2048-byte certificates read in turn while another client keeps
-// resetting the card: each read returns its own file whole or fails with the
-// card's status word, and reading works again once the resets stop.
+// Two 2048-byte files read in turn while another client keeps resetting the
+// card, whose master file holds files of the same identifiers with other
+// bytes: a command sent again after a reset lands there. Each read returns
+// its own file whole or fails with a PC/SC code, and reading works again once
+// the resets stop.
 TEST_F(FaultIT, ResetDuringLongReadsNeverMixesFiles) {
     ZAZ::ByteVector content[2];
     for (int f = 0; f < 2; ++f) {
@@ -50,11 +52,11 @@ TEST_F(FaultIT, ResetDuringLongReadsNeverMixesFiles) {
             cia().selectFile(kAid, ZAZ::ByteVector(f == 0 ? "3401" : "3402"));
             EXPECT_EQ(cardit::Hex(cia().readBinary(0, 0, 2048)), cardit::Hex(content[f])) << i;
             ++whole;
-        } catch (const ZAZ::IsoException& e) {
-            EXPECT_NE(e.sw(), 0x9000);
-            ++refused;
-        } catch (const ZAZ::CardFrameworkException& e) { // reset twice: no retry left
-            EXPECT_NE(std::string(e.message()).find("0x8010"), std::string::npos) << e.message();
+        } catch (const ZAZ::CardFrameworkException& e) {
+            // The reset code, or another PC/SC code while the card is reset
+            // again; never a status word of the master file's twin.
+            EXPECT_NE(std::string(e.message()).find("Error code = 0x8010"), std::string::npos)
+                << e.message();
             ++refused;
         }
     }
@@ -62,9 +64,20 @@ TEST_F(FaultIT, ResetDuringLongReadsNeverMixesFiles) {
     resetter.join();
     EXPECT_GT(resets.load(), 10);
     EXPECT_GT(whole, 0);
+    EXPECT_GT(refused, 0);
     std::printf("%d resets: %d reads whole, %d refused\n", resets.load(), whole, refused);
-    cia().selectFile(kAid, ZAZ::ByteVector("3402"));
-    EXPECT_EQ(cardit::Hex(cia().readBinary(0, 0, 2048)), cardit::Hex(content[1]));
+    // This handle may not have heard of the last reset yet: the first read
+    // after the resets stop may still name it, the next one has the file.
+    std::string last;
+    for (int attempt = 0; attempt < 2 && last.empty(); ++attempt) {
+        try {
+            cia().selectFile(kAid, ZAZ::ByteVector("3402"));
+            last = cardit::Hex(cia().readBinary(0, 0, 2048));
+        } catch (const ZAZ::CardFrameworkException& e) {
+            EXPECT_EQ(attempt, 0) << e.message();
+        }
+    }
+    EXPECT_EQ(last, cardit::Hex(content[1]));
 }
 
 // pcscd goes away under a connected handle: calls fail with the PC/SC code,
