@@ -23,7 +23,7 @@ CSharedMarker::CSharedMarker(const std::string& readerName)
     const std::string name = "SHMARKER_MAP_" + readerName;
     const bool existed = SYS_shm_exists(name.c_str()) != 0;
     m_segment.Connect(name, kSize);
-    if (existed) {
+    if (existed && !m_segment.Created()) {
         return; // another process set it up; it is not ours to rewrite
     }
     unsigned char* data = m_segment.GetBuffer(0);

@@ -20,7 +20,8 @@ public:
     static constexpr long kCheckOffset = 32;
 
     /// Under the semaphore: connects the segment and, only when this call
-    /// created it, writes random bytes, counters of 1 and the check value.
+    /// created it (or built again a leftover too short to join), writes
+    /// random bytes, counters of 1 and the check value.
     explicit CSharedMarker(const std::string& readerName);
     /// Disconnects; the last user of the segment removes it.
     virtual ~CSharedMarker() = default;

@@ -22,6 +22,7 @@ void SharedMemory::Connect(const std::string& name, std::uint32_t size) {
     m_name = name;
     m_size = size;
     bool created = false;
+    m_created = false;
     if (SYS_shm_exists(name.c_str())) {
         m_handle = SYS_shm_get(name.c_str());
         Trace(SEV_DEBUG, LVL_DEBUG, "SharedMemory", __LINE__, "Connect", [&name] {
@@ -58,6 +59,7 @@ void SharedMemory::Connect(const std::string& name, std::uint32_t size) {
     if (created) {
         std::memset(m_address, 0, size);
     }
+    m_created = created;
 }
 
 void SharedMemory::Disconnect() {

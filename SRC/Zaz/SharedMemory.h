@@ -39,6 +39,9 @@ public:
     const std::string& GetName() const { return m_name; }
     /// The segment's current use count; 0 when not connected.
     std::uint32_t GetUseCount() const;
+    /// Whether the last Connect created the segment, or built again one too
+    /// short to join: either way its data holds nothing another process wrote.
+    bool Created() const { return m_created; }
 
 private:
     unsigned char* Access(long index, const char* function, const char* form);
@@ -47,6 +50,7 @@ private:
     SYS_shm_handle* m_handle = nullptr;
     unsigned char* m_address = nullptr;
     std::uint32_t m_size = 0;
+    bool m_created = false;
 };
 
 } // namespace ZAZ
