@@ -69,6 +69,7 @@ CCiaCard::CCiaCard() : m_selection(new Selection) {}
 CCiaCard::CCiaCard(CTerminal* terminal) : CCard(terminal), m_selection(new Selection) {}
 
 void CCiaCard::reset() {
+    m_selection->invalidate(); // unknown if the reset fails half-way
     CCard::reset();
     m_selection->aid.clear();
     m_selection->path.clear();
@@ -162,6 +163,9 @@ void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVect
             return;
         }
         m_selection->invalidate();
+        if (fcpResponse != nullptr) {
+            fcpResponse->clear(); // perhaps the FCP of another file
+        }
         if (attempt == 1) {
             cardWasReset();
         }
@@ -230,6 +234,11 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
         illegal();
     }
     const std::uint32_t resets = resetsOf(terminal());
+    if (m_selection->valid && m_selection->resets != resets) {
+        // Reset since the selection, by a command of another kind.
+        invalidateSelection();
+        cardWasReset();
+    }
     ZAZ::ByteVector result;
     std::int32_t remaining = count;
     while (offset < 0x10000) {

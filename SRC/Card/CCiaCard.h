@@ -43,8 +43,8 @@ public:
                        ZAZ::ByteVector* fcpResponse);
     /// count bytes of a transparent file from offset. fileId 0: the current
     /// file; 1..30: a short file identifier; above 31: a file identifier.
-    /// A reset by another application during the read fails it with the PC/SC
-    /// reset code: bytes read after it could belong to another file.
+    /// A reset by another application since the selection or during the read
+    /// fails it with the PC/SC reset code: the bytes could be another file's.
     ZAZ::ByteVector readBinary(std::uint16_t fileId, std::int32_t offset, std::int32_t count);
     /// The whole content of a CIA file (path index and length), served from
     /// the record's cache when it is loaded and current. A failure leaves the

@@ -28,7 +28,7 @@ public:
     virtual bool supportsExtendedLength() const = 0;
     virtual std::uint32_t exchangeCount() const = 0;
     /// How many times the terminal found the card reset by another application
-    /// and reconnected; whatever the card had selected before is gone.
+    /// (or was bound to another connection); what the card had selected is gone.
     virtual std::uint32_t resetCount() const { return 0; }
 };
 

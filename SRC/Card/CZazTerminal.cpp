@@ -187,8 +187,8 @@ void CZazTerminal::refreshStatus() {
         r.wrapper->Status(status);
     } catch (const ZAZ::PCSCException& e) {
         if (e.getErrorCode() == ZAZ::Pcsc::kResetCard) {
+            ++r.resetCount; // even when the reconnect fails, the selection is gone
             r.wrapper->Reconnect();
-            ++r.resetCount;
             try {
                 onCardReset();
             } catch (...) {

@@ -35,7 +35,8 @@ public:
     /// Uses the caller's wrapper without owning it.
     explicit CZazTerminal(ZAZ::PCSCWrapper* wrapper);
     /// Drops an owned wrapper, then uses the other terminal's wrapper without
-    /// owning it, takes its exchange count and refreshes the status.
+    /// owning it, takes its exchange count and refreshes the status. The reset
+    /// count goes up: selections made on the old connection are not trusted.
     CZazTerminal& operator=(const CZazTerminal& other);
     CZazTerminal(const CZazTerminal&) = delete;
 

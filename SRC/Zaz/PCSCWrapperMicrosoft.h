@@ -33,9 +33,10 @@ public:
     unsigned long WarmReset() override;
     unsigned long ColdReset() override;
     /// WarmReset, ColdReset and Reconnect keep the share mode and prefer the
-    /// active protocol, or T=0 or T=1 when the last reconnect got none (the
-    /// next Status then takes the card's).
+    /// active protocol, or T=0 or T=1 while it is 0 (a reconnect during another
+    /// client's reset may write back none).
     unsigned long Reconnect() override;
+    /// SCardStatus; while the active protocol is 0 it takes the card's.
     unsigned long Status(ReaderStatus& status) override;
     DWORD GetActiveProtocol() const override { return m_activeProtocol; }
     unsigned long ListReaders(PackedStringList& readers) override;

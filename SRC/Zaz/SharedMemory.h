@@ -20,8 +20,8 @@ public:
     SharedMemory& operator=(const SharedMemory&) = delete;
 
     /// Maps the segment, creating it with `size` zeroed data bytes when it
-    /// does not exist. Throws CardFrameworkException and stays disconnected
-    /// on failure.
+    /// does not exist or cannot be joined. Throws CardFrameworkException and
+    /// stays disconnected on failure.
     void Connect(const std::string& name, std::uint32_t size);
     /// Unmaps; the last process to disconnect removes the segment.
     void Disconnect();
@@ -39,8 +39,8 @@ public:
     const std::string& GetName() const { return m_name; }
     /// The segment's current use count; 0 when not connected.
     std::uint32_t GetUseCount() const;
-    /// Whether the last Connect created the segment, or built again one too
-    /// short to join: either way its data holds nothing another process wrote.
+    /// Whether the last Connect made a new segment (absent, or not joinable,
+    /// e.g. left too short by a killed creator): its data holds nothing yet.
     bool Created() const { return m_created; }
 
 private:

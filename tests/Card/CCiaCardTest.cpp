@@ -149,6 +149,7 @@ TEST_F(CCiaCardTest, ResetByAnotherApplicationIsNeverReadThrough) {
     terminal.expect("00A4020C02503100", "9000");
     card.selectFile(ByteVector("A000"), ByteVector("5031"));
     terminal.resetsByOthers++;
+    EXPECT_EQ(failureOf([&] { card.readBinary(0, 0, 2); }), kReset); // nothing sent
     terminal.expect("00A4040C02A00000", "9000");
     terminal.expect("00A4020C02503100", "9000");
     card.selectFile(ByteVector("A000"), ByteVector("5031"));

@@ -9,8 +9,8 @@ namespace {
 
 vcard::HostileCard* g_card = nullptr;
 std::minstd_rand g_daemon;
-// As pcscd does, a handle that met a reset hears of it again from the status
-// call, until it reconnects.
+// As pcscd does, a handle that met a reset hears of it again from every call
+// until it reconnects.
 bool g_resetPending = false;
 constexpr SCARDCONTEXT kContext = 0x4C42;
 constexpr SCARDHANDLE kHandle = 0x4C43;
@@ -93,11 +93,11 @@ LONG SCardDisconnect(SCARDHANDLE, DWORD) {
 }
 
 LONG SCardBeginTransaction(SCARDHANDLE) {
-    return SCARD_S_SUCCESS;
+    return g_resetPending ? SCARD_W_RESET_CARD : SCARD_S_SUCCESS;
 }
 
 LONG SCardEndTransaction(SCARDHANDLE, DWORD) {
-    return SCARD_S_SUCCESS;
+    return g_resetPending ? SCARD_W_RESET_CARD : SCARD_S_SUCCESS;
 }
 
 LONG SCardStatus(SCARDHANDLE, LPSTR name, LPDWORD nameLength, LPDWORD state, LPDWORD protocol,
@@ -143,6 +143,9 @@ LONG SCardTransmit(SCARDHANDLE, const SCARD_IO_REQUEST*, LPCBYTE command, DWORD 
                    SCARD_IO_REQUEST*, LPBYTE response, LPDWORD responseLength) {
     if (g_card == nullptr) {
         return SCARD_W_REMOVED_CARD;
+    }
+    if (g_resetPending) {
+        return SCARD_W_RESET_CARD;
     }
     // Another application resets the card, but never in a GET RESPONSE loop,
     // where it would hide a loop that does not end.
