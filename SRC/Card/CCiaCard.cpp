@@ -271,6 +271,14 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
         CCardResponse response;
         try {
             response = transmit(command, le);
+        } catch (const ZAZ::IsoException& e) {
+            failOnReset();
+            if (e.sw() == 0x6986) {
+                // No current file: the card lost the selection, perhaps to a
+                // reset pcscd told this handle of before it happened.
+                invalidateSelection();
+            }
+            throw;
         } catch (const ZAZ::CardFrameworkException&) {
             failOnReset();
             throw;

@@ -45,6 +45,7 @@ public:
     /// file; 1..30: a short file identifier; above 31: a file identifier.
     /// A reset by another application since the selection or during the read
     /// fails it with the PC/SC reset code: the bytes could be another file's.
+    /// 6986 (no current file) also makes the selection unknown.
     ZAZ::ByteVector readBinary(std::uint16_t fileId, std::int32_t offset, std::int32_t count);
     /// The whole content of a CIA file (path index and length), served from
     /// the record's cache when it is loaded and current. A failure leaves the

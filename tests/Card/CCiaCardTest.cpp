@@ -153,6 +153,10 @@ TEST_F(CCiaCardTest, ResetByAnotherApplicationIsNeverReadThrough) {
     terminal.expect("00A4040C02A00000", "9000");
     terminal.expect("00A4020C02503100", "9000");
     card.selectFile(ByteVector("A000"), ByteVector("5031"));
+    // A reset no one was told of: the card has no current file.
+    terminal.expect("00B0000002", "6986");
+    EXPECT_EQ(IsoSw([&] { card.readBinary(0, 0, 2); }), 0x6986);
+    EXPECT_FALSE(card.selectionValid());
 }
 
 TEST_F(CCiaCardTest, MasterFileByResetWhenNoSelectWorks) {
