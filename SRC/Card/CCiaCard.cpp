@@ -71,9 +71,6 @@ CCiaCard::CCiaCard(CTerminal* terminal) : CCard(terminal), m_selection(new Selec
 void CCiaCard::reset() {
     m_selection->invalidate(); // unknown if the reset fails half-way
     CCard::reset();
-    m_selection->aid.clear();
-    m_selection->path.clear();
-    m_selection->parentPath.clear();
     m_selection->resets = resetsOf(terminal());
     m_selection->valid = true;
 }
@@ -152,15 +149,15 @@ void CCiaCard::selectFileRaw(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVect
         const std::uint32_t resets = resetsOf(terminal());
         try {
             selectOnce(aid, path, fcpResponse, resets);
+            if (resetsOf(terminal()) == resets) {
+                return;
+            }
         } catch (const ZAZ::CardFrameworkException&) {
             // After a reset the card answers from the master file: a refusal
             // then says nothing about the file asked for.
             if (resetsOf(terminal()) == resets) {
                 throw;
             }
-        }
-        if (resetsOf(terminal()) == resets) {
-            return;
         }
         m_selection->invalidate();
         if (fcpResponse != nullptr) {
@@ -233,12 +230,18 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
     if (fileId == 31 || count < 1 || offset < 0) {
         illegal();
     }
-    const std::uint32_t resets = resetsOf(terminal());
-    if (m_selection->valid && m_selection->resets != resets) {
-        // Reset since the selection, by a command of another kind.
-        invalidateSelection();
-        cardWasReset();
+    // What the card answers after a reset by another application, data or
+    // refusal, comes from another state of the card than the one read from.
+    const auto failIfResetSince = [this](std::uint32_t since) {
+        if (resetsOf(terminal()) != since) {
+            invalidateSelection();
+            cardWasReset();
+        }
+    };
+    if (m_selection->valid) {
+        failIfResetSince(m_selection->resets); // met by a command of another kind
     }
+    const std::uint32_t resets = resetsOf(terminal());
     ZAZ::ByteVector result;
     std::int32_t remaining = count;
     while (offset < 0x10000) {
@@ -260,19 +263,11 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
             return CCardCommand(cla(), 0xB1, static_cast<std::uint8_t>(fileId >> 8),
                                 static_cast<std::uint8_t>(fileId & 0xFF), offsetObject);
         }();
-        // Whatever the card answers after a reset, data or refusal, comes
-        // from another state of the card than the one this read began in.
-        const auto failOnReset = [&] {
-            if (resetsOf(terminal()) != resets) {
-                invalidateSelection();
-                cardWasReset();
-            }
-        };
         CCardResponse response;
         try {
             response = transmit(command, le);
         } catch (const ZAZ::IsoException& e) {
-            failOnReset();
+            failIfResetSince(resets);
             if (e.sw() == 0x6986) {
                 // No current file: the card lost the selection, perhaps to a
                 // reset pcscd told this handle of before it happened.
@@ -280,10 +275,10 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
             }
             throw;
         } catch (const ZAZ::CardFrameworkException&) {
-            failOnReset();
+            failIfResetSince(resets);
             throw;
         }
-        failOnReset();
+        failIfResetSince(resets);
         const std::int32_t got = std::min(response.data.size(), remaining);
         if (got == 0) {
             // A card that answers 9000 without data would make us loop forever.
