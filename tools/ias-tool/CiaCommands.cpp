@@ -1,35 +1,23 @@
-// readers, info and dump: the card's identity and its CIA files, read with the
-// library's file readers.
+// info, dump, the list commands, read-cert and read-data: the card's CIA as
+// the token layer reads it. A file or element that fails shows where it
+// failed, the rest is shown, and the exit code says "partial".
 #include "Tool.h"
+
+#include "token/CioKinds.h"
+#include "token/DerReader.h"
+#include "token/PathText.h"
+
+#include <openssl/bio.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include <cctype>
+#include <iostream>
 
 namespace tool {
 
-ias::CCiaPath Fid(const char* hex) {
-    ias::CCiaPath p;
-    p.setEfidOrPath(ias::_HB(hex));
-    return p;
-}
-
-Json HexOrNull(const ias::CBlob& b) {
-    return b.size() ? Json(Hex(b, "")) : Json();
-}
-Json TextOrNull(const ias::CBlob& b) {
-    return b.size() ? Json(Text(b)) : Json();
-}
-
-Json Bits(unsigned int mask, const std::vector<const char*>& names) {
-    Json out = Json::array();
-    for (unsigned int n = 0; n < 32; ++n) {
-        if (mask & (1u << n)) {
-            out.push_back(n < names.size() ? names[n] : "bit " + std::to_string(n));
-        }
-    }
-    return out;
-}
-
 namespace {
-
-const char* const kPkcs15Aid = "A000000063504B43532D3135";
 
 // A compact security condition byte (ISO/IEC 7816-4).
 std::string Condition(int c) {
@@ -62,190 +50,18 @@ Json SecurityAttributes(const ias::CFileControlParameters& fcp) {
             rules[kEfOperations[bit]] = Condition(c.second);
         }
     }
-    return Json{{"raw", Hex(raw, "")}, {"proprietary", sa.proprietary()}, {"rules", rules}};
+    return Json{{"raw", token::Hex(raw)}, {"proprietary", sa.proprietary()}, {"rules", rules}};
 }
-
-template <class F> auto Read(Session& s, const std::string& what, F f) -> decltype(f()) {
-    s.note("library reads " + what + " (its APDUs are not shown)");
-    try {
-        return f();
-    } catch (const ias::CIASException& e) {
-        throw Failed("reading " + what, e);
-    }
-}
-
-} // namespace
-
-// What every file shows: its name, path, FCP and compact security attributes.
-Json FileHeader(const char* name, const ias::CCiaFile& file) {
-    static const char* const kStates[] = {"no information",
-                                          "creation",
-                                          "initialisation",
-                                          "operational (activated)",
-                                          "operational (deactivated)",
-                                          "termination",
-                                          "other"};
-    const ias::CFileControlParameters& fcp = file.fileControlParameters();
-    const ias::CCiaPath path = file.path();
-    const ias::CBlob sfi = fcp.shortFileIdentifier();
-    Json f;
-    f["file"] = name;
-    f["path"] = PathText(path);
-    f["size"] = file.size();
-    f["fcp"] =
-        Json{{"raw", Hex(fcp, "")},
-             {"fileId", HexOrNull(fcp.fileIdentifier())},
-             {"sfi", sfi.size() && sfi[0] != fcp.noShortFileID() ? Json(sfi[0] >> 3) : Json()},
-             {"type", fcp.type() == ias::CFileControlParameters::ElementaryFile  ? "EF"
-                      : fcp.type() == ias::CFileControlParameters::DedicatedFile ? "DF"
-                                                                                 : "unknown"},
-             {"state", kStates[fcp.state()]}};
-    f["securityAttributes"] = SecurityAttributes(fcp);
-    return f;
-}
-
-// The CIA application: the PKCS #15 AID first, then the other templates in
-// file order; the first whose EF.OD opens. A card that refuses absolute paths
-// (SELECT of the MF refused) is asked by AID instead.
-Application FindApplication(Session& s, const ias::CApplicationDirectoryFile& dir) {
-    std::vector<ias::CApplicationTemplate> order;
-    for (const ias::CApplicationTemplate& t : dir.applicationTemplates()) {
-        const bool pkcs15 = Hex(t.aid(), "") == kPkcs15Aid;
-        order.insert(pkcs15 ? order.begin() : order.end(), t);
-    }
-    for (const ias::CApplicationTemplate& t : order) {
-        for (int byAid = 0; byAid < 2; ++byAid) {
-            ias::CCiaPath base;
-            if (byAid ? t.aid().size() == 0 : t.path().size() == 0) {
-                continue;
-            }
-            byAid ? base.setAid(t.aid()) : base.setEfidOrPath(t.path());
-            try {
-                s.note("trying EF.OD at " + PathText(base + Fid("5031")));
-                ias::CObjectDirectoryFile probe(s.card(), base + Fid("5031"));
-                return Application{t, base, byAid == 1};
-            } catch (const ias::CIASException& e) {
-                s.note(Failed("not there", e).message);
-            }
-        }
-    }
-    throw Failure{EXIT_BAD_DATA, "EF.DIR names no application holding an EF.OD (5031)"};
-}
-
-// A path from EF.OD, rewritten below the AID when the application was reached
-// by AID and the path runs through the application's own DF.
-ias::CCiaPath Resolve(const Application& a, const ias::CCiaPath& p) {
-    const std::string df = Hex(a.app.path(), ""), fids = Hex(p.efidOrPath(), "");
-    if (!a.byAid || p.aid().size() || df.empty() || fids.compare(0, df.size(), df) != 0 ||
-        fids.size() == df.size()) {
-        return p;
-    }
-    ias::CCiaPath r = a.base;
-    r.setEfidOrPath(ias::_HB(fids.substr(df.size())));
-    r.setIndex(p.index());
-    r.setLength(p.length());
-    return r;
-}
-
-const char* CioKind(int choice) {
-    static const char* const kKinds[] = {"PrKDF",        "PuKDF", "PuKDF (trusted)",
-                                         "SKDF",         "CDF",   "CDF (trusted)",
-                                         "CDF (useful)", "DODF",  "AODF"};
-    return choice >= 0 && choice <= 8 ? kKinds[choice] : "unknown";
-}
-
-Cia ReadCia(Session& s, const Application* a, const ias::CObjectDirectoryFile::CioFileList* od) {
-    Application found;
-    ias::CObjectDirectoryFile::CioFileList list;
-    if (!a) {
-        ias::CApplicationDirectoryFile dir;
-        ias::CObjectDirectoryFile odFile;
-        Read(s, "EF.DIR and EF.OD", [&] {
-            dir = ias::CApplicationDirectoryFile(s.card());
-            dir.load();
-            found = FindApplication(s, dir);
-            odFile = ias::CObjectDirectoryFile(s.card(), found.base + Fid("5031"));
-            odFile.load();
-            list = odFile.cioFiles();
-            return 0;
-        });
-        a = &found;
-        od = &list;
-    }
-    Cia cia;
-    cia.app = *a;
-    for (const auto& e : *od) {
-        CioFile f{e.first, ias::CCiaFile(), ias::CBlob()};
-        Read(s, CioKind(e.first), [&] {
-            f.file.open(s.card(), Resolve(*a, e.second));
-            f.file.load();
-            f.bytes = f.file;
-            return 0;
-        });
-        cia.files.push_back(f);
-    }
-    for (const CioFile& f : cia.files) {
-        if (f.choice != 8) {
-            continue;
-        }
-        ias::CAuthObjectFile aodf;
-        try {
-            aodf.load(f.bytes);
-        } catch (const ias::CIASException&) {
-            // The objects before the bad element still name their PINs;
-            // dump reports the failure.
-        }
-        for (const ias::CCioAuthentication* o : aodf.objects()) {
-            cia.pins.emplace_back(Hex(o->authId(), ""), Text(o->label()));
-        }
-    }
-    return cia;
-}
-
-namespace {
 
 Json ApplicationJson(const ias::CApplicationTemplate& t) {
+    ias::CCiaPath path;
+    path.setEfidOrPath(t.path());
     return Json{{"aid", HexOrNull(t.aid())},
                 {"label", TextOrNull(t.label())},
-                {"path", t.path().size()
-                             ? Json(PathText(ias::CCiaPath(Fid(Hex(t.path(), "").c_str()))))
-                             : Json()},
+                {"path", t.path().size() ? PathJson(path) : Json()},
                 {"discretionaryData",
                  HexOrNull(t.discretionaryDOBerTlv().size() ? t.discretionaryDOBerTlv()
                                                             : t.discretionaryDONonBerTlv())}};
-}
-
-// One function per file kind: it opens and loads the file and describes it.
-Json DumpDir(Session& s, ias::CApplicationDirectoryFile& dir) {
-    Read(s, "EF.DIR", [&] {
-        dir = ias::CApplicationDirectoryFile(s.card());
-        dir.load();
-        return 0;
-    });
-    Json f = FileHeader("EF.DIR", dir);
-    f["applications"] = Json::array();
-    for (const ias::CApplicationTemplate& t : dir.applicationTemplates()) {
-        f["applications"].push_back(ApplicationJson(t));
-    }
-    return f;
-}
-
-Json DumpOd(Session& s, const Application& a, ias::CObjectDirectoryFile::CioFileList& list) {
-    ias::CObjectDirectoryFile od;
-    Read(s, "EF.OD", [&] {
-        od = ias::CObjectDirectoryFile(s.card(), a.base + Fid("5031"));
-        od.load();
-        return 0;
-    });
-    Json f = FileHeader("EF.OD", od);
-    f["entries"] = Json::array();
-    list = od.cioFiles();
-    for (const auto& e : list) {
-        f["entries"].push_back(Json{{"choice", static_cast<int>(e.first)},
-                                    {"kind", CioKind(e.first)},
-                                    {"path", PathText(e.second)}});
-    }
-    return f;
 }
 
 Json CiaInfoJson(const ias::CCiaInfoFile& info) {
@@ -264,7 +80,9 @@ Json CiaInfoJson(const ias::CCiaInfoFile& info) {
     static const char* const kRecords[] = {"od", "prkd", "pukd", "skd", "cd", "dcod", "aod"};
     f["recordInfo"] = Json::object();
     for (const auto& r : info.recordInfo()) {
-        f["recordInfo"][kRecords[r.first]] = r.second;
+        if (r.first >= 0 && r.first < 7) {
+            f["recordInfo"][kRecords[r.first]] = r.second;
+        }
     }
     f["supportedAlgorithms"] = Json::array();
     for (const auto& alg : info.supportedAlgorithms()) {
@@ -283,7 +101,7 @@ Json CiaInfoJson(const ias::CCiaInfoFile& info) {
     f["holderId"] = TextOrNull(info.holderId());
     const ias::CCiaLastUpdate last = info.lastUpdate();
     f["lastUpdate"] = last.type() == 1   ? Json(last.generalizedTime())
-                      : last.type() == 2 ? Json(PathText(last.path()))
+                      : last.type() == 2 ? Json(token::PathText(last.path()))
                       : last.type() == 0 ? Json()
                                          : Json("type " + std::to_string(last.type()));
     f["preferredLanguage"] =
@@ -296,44 +114,149 @@ Json CiaInfoJson(const ias::CCiaInfoFile& info) {
     return f;
 }
 
-ias::CCiaInfoFile LoadCiaInfo(Session& s, const Application& a) {
-    return Read(s, "EF.CIAInfo", [&] {
-        ias::CCiaInfoFile info(s.card(), a.base + Fid("5032"));
-        info.load();
-        return info;
-    });
-}
-
 Json CardIdentity(Session& s) {
-    ias::CIASCard& card = s.card();
-    const ias::CBlob atr = card.atr();
+    const ias::CBlob atr = s.card().atr();
     const std::string name = CardName(atr);
     Json d;
     d["reader"] = s.readerName();
-    d["atr"] = Hex(atr, "");
+    d["atr"] = token::Hex(atr);
     d["cardName"] = name.empty() ? Json() : Json(name);
     return d;
 }
 
+// The problems of the file `f` (matched by name and path).
+Json ProblemsOf(const token::Token& t, const token::FileRead& f) {
+    Json out = Json::array();
+    const std::string path = token::PathText(f.path);
+    for (const token::Problem& p : t.problems()) {
+        if (p.file == f.name && token::PathText(p.path) == path) {
+            out.push_back(ProblemJson(p));
+        }
+    }
+    return out;
+}
+
+bool Matches(const token::CioEntry& e, const std::string& which) {
+    std::string upper = which;
+    for (char& ch : upper) {
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    }
+    return (!e.id.empty() && token::Hex(e.id) == upper) ||
+           (!e.label.empty() && std::string(e.label.begin(), e.label.end()) == which);
+}
+
+// The entry of the kind `holds` whose ID (hex) or label is `which`.
+const token::CioEntry& Find(const token::Token& t, const std::string& which, bool (*holds)(int),
+                            const char* what) {
+    for (const token::CioEntry& e : t.entries()) {
+        if (holds(e.fileChoice) && Matches(e, which)) {
+            return e;
+        }
+    }
+    ReportProblems(t);
+    throw Failure{t.complete() ? EXIT_USAGE : EXIT_PARTIAL,
+                  std::string("no ") + what + " with id or label '" + Printable(which) + "'" +
+                      (t.complete() ? "" : " among the objects the card gave")};
+}
+
+// The bytes an object value names: read from the card (exactly the part of
+// the file its path gives), or the bytes themselves for a direct value.
+token::Bytes ValueBytes(Session& s, const token::Token& t, const ias::CCioObjectValue& v,
+                        const char* what) {
+    if (v.type() == 1) {
+        return token::ToBytes(v.value());
+    }
+    if (v.type() != 2) {
+        throw Failure{EXIT_BAD_DATA, std::string(what) + " has no path to read"};
+    }
+    ias::CCiaPath path;
+    try {
+        path = ias::CCiaPath(v.value());
+        s.note("reading " + token::PathText(t.resolve(path)));
+        return t.readValue(s.card(), path);
+    } catch (const ias::CIASException& e) {
+        throw Failed("reading " + std::string(what) + " at " + token::PathText(path), e);
+    }
+}
+
 } // namespace
 
-int Readers(Session& s) {
-    Json d = Document("readers");
-    d["readers"] = Json::array();
-    const std::vector<std::string> names = s.readers();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        ias::CIASCard card;
-        Json r{{"index", i}, {"name", names[i]}, {"card", s.tryConnect(names[i], card)}};
-        if (r["card"].get<bool>()) {
-            const ias::CBlob atr = card.atr();
-            const std::string name = CardName(atr);
-            r["atr"] = Hex(atr, "");
-            r["cardName"] = name.empty() ? Json() : Json(name);
-        }
-        d["readers"].push_back(r);
+token::Token ReadToken(Session& s, token::Token::Depth depth) {
+    ias::CIASCard& card = s.card();
+    s.note("library reads the CIA (its APDUs are not shown)");
+    return token::Token::read(card, depth);
+}
+
+Json FileJson(const token::FileRead& f) {
+    static const char* const kStates[] = {"no information",
+                                          "creation",
+                                          "initialisation",
+                                          "operational (activated)",
+                                          "operational (deactivated)",
+                                          "termination",
+                                          "other"};
+    Json j;
+    j["file"] = f.name;
+    j["path"] = PathJson(f.path);
+    if (f.choice >= 0 && !(f.listed == f.path)) {
+        j["listedPath"] = PathJson(f.listed);
     }
-    Print(d, s.options().json);
-    return names.empty() ? EXIT_NO_CARD : EXIT_OK;
+    j["size"] = f.selected ? Json(f.size) : Json();
+    if (!f.selected) {
+        j["fcp"] = nullptr;
+        j["securityAttributes"] = nullptr;
+        return j;
+    }
+    const ias::CFileControlParameters& fcp = f.fcp;
+    const ias::CBlob sfi = fcp.shortFileIdentifier();
+    const int state = fcp.state();
+    j["fcp"] =
+        Json{{"raw", token::Hex(fcp)},
+             {"fileId", HexOrNull(fcp.fileIdentifier())},
+             {"sfi", sfi.size() && sfi[0] != fcp.noShortFileID() ? Json(sfi[0] >> 3) : Json()},
+             {"type", fcp.type() == ias::CFileControlParameters::ElementaryFile  ? "EF"
+                      : fcp.type() == ias::CFileControlParameters::DedicatedFile ? "DF"
+                                                                                 : "unknown"},
+             {"state", kStates[state >= 0 && state <= 6 ? state : 6]}};
+    j["securityAttributes"] = SecurityAttributes(fcp);
+    return j;
+}
+
+Json ProblemJson(const token::Problem& p) {
+    return Json{{"file", p.file},
+                {"path", PathJson(p.path)},
+                {"stage", token::Problem::stageName(p.stage)},
+                {"sw", p.sw ? Json(token::Hex(token::Bytes{static_cast<unsigned char>(p.sw >> 8),
+                                                           static_cast<unsigned char>(p.sw)}))
+                            : Json()},
+                {"pcsc", p.pcsc ? Json(PcscName(p.pcsc)) : Json()},
+                {"message", p.message},
+                {"offset", p.offset < 0 ? Json() : Json(p.offset)}};
+}
+
+std::string ProblemText(const token::Problem& p) {
+    std::string out = p.file + " " + token::PathText(p.path) + ": ";
+    out += token::Problem::stageName(p.stage);
+    out += p.offset >= 0 ? " of the element at offset " + std::to_string(p.offset) : "";
+    if (p.sw) {
+        const std::string sw = token::Hex(
+            token::Bytes{static_cast<unsigned char>(p.sw >> 8), static_cast<unsigned char>(p.sw)});
+        return out + " failed: card answered " + sw + " (" + SwMeaning(p.sw) + ")";
+    }
+    if (p.pcsc) {
+        return out + " failed: PC/SC error " + PcscName(p.pcsc);
+    }
+    return out + " failed: " + Printable(p.message);
+}
+
+int ExitFor(const token::Token& t) {
+    return t.complete() ? EXIT_OK : EXIT_PARTIAL;
+}
+
+void ReportProblems(const token::Token& t) {
+    for (const token::Problem& p : t.problems()) {
+        std::cerr << "ias-tool: " << ProblemText(p) << "\n";
+    }
 }
 
 int Info(Session& s) {
@@ -350,56 +273,309 @@ int Info(Session& s) {
         // not one the configuration lists, or has no IAS application.
         d["cardType"] = nullptr;
     }
-    ias::CApplicationDirectoryFile dir;
-    Read(s, "EF.DIR", [&] {
-        dir = ias::CApplicationDirectoryFile(s.card());
-        dir.load();
-        return 0;
-    });
-    const Application a = FindApplication(s, dir);
-    d["application"] = ApplicationJson(a.app);
-    d["application"].erase("discretionaryData");
-    const ias::CCiaInfoFile info = LoadCiaInfo(s, a);
-    d["ciaInfo"] = Json{{"serialNumber", HexOrNull(info.serialNumber())},
-                        {"manufacturerId", TextOrNull(info.manufacturerId())},
-                        {"label", TextOrNull(info.label())},
-                        {"version", info.version()}};
+    const token::Token t = ReadToken(s, token::Token::Application);
+    const ias::CApplicationTemplate* app = t.application();
+    d["application"] = app ? ApplicationJson(*app) : Json();
+    if (app) {
+        d["application"].erase("discretionaryData");
+    }
+    const ias::CCiaInfoFile* info = t.ciaInfo();
+    d["ciaInfo"] = info ? Json{{"serialNumber", HexOrNull(info->serialNumber())},
+                               {"manufacturerId", TextOrNull(info->manufacturerId())},
+                               {"label", TextOrNull(info->label())},
+                               {"version", info->version()}}
+                        : Json();
+    d["problems"] = Json::array();
+    for (const token::Problem& p : t.problems()) {
+        d["problems"].push_back(ProblemJson(p));
+    }
+    if (!s.options().json) {
+        d.erase("problems");
+        ReportProblems(t);
+    }
     Print(d, s.options().json);
-    return EXIT_OK;
+    return ExitFor(t);
 }
 
 int Dump(Session& s) {
     Json d = Document("dump");
     d.update(CardIdentity(s));
-    d["files"] = Json::array();
-    ias::CApplicationDirectoryFile dir;
-    d["files"].push_back(DumpDir(s, dir));
-    const Application a = FindApplication(s, dir);
-    ias::CObjectDirectoryFile::CioFileList list;
-    d["files"].push_back(DumpOd(s, a, list));
-    const ias::CCiaInfoFile info = LoadCiaInfo(s, a);
-    Json f = FileHeader("EF.CIAInfo", info);
-    f.update(CiaInfoJson(info));
-    d["files"].push_back(f);
-    // Every object of every directory file; a file that fails part way still
-    // shows what decoded before the bad element, and the command then fails.
-    const Cia cia = ReadCia(s, &a, &list);
-    std::string failures;
-    for (const CioFile& c : cia.files) {
-        Json cf = FileHeader(CioKind(c.choice), c.file);
-        CioContent content = Describe(cia, c);
-        cf["objects"] = content.objects;
-        cf["undecoded"] = content.undecoded;
-        cf["error"] = content.failure.empty() ? Json() : Json(content.failure);
-        d["files"].push_back(cf);
-        failures += failures.empty() || content.failure.empty() ? "" : "\n";
-        failures += content.failure;
+    const token::Token t = ReadToken(s);
+    Json files = Json::array();
+
+    Json dir = FileJson(t.directory());
+    dir["problems"] = ProblemsOf(t, t.directory());
+    dir["applications"] = Json::array();
+    for (const ias::CApplicationTemplate& a : t.applications()) {
+        dir["applications"].push_back(ApplicationJson(a));
     }
-    Print(d, s.options().json);
-    if (!failures.empty()) {
-        throw Failure{EXIT_BAD_DATA, failures};
+    files.push_back(dir);
+
+    if (!t.objectDirectory().path.isNull()) {
+        Json od = FileJson(t.objectDirectory());
+        od["problems"] = ProblemsOf(t, t.objectDirectory());
+        od["entries"] = Json::array();
+        for (const auto& e : t.odEntries()) {
+            od["entries"].push_back(Json{{"choice", e.first},
+                                         {"kind", token::CioKinds::fileName(e.first)},
+                                         {"path", PathJson(e.second)}});
+        }
+        files.push_back(od);
+    }
+    if (!t.ciaInfoFile().path.isNull()) {
+        Json info = FileJson(t.ciaInfoFile());
+        info["problems"] = ProblemsOf(t, t.ciaInfoFile());
+        if (t.ciaInfo()) {
+            try {
+                info.update(CiaInfoJson(*t.ciaInfo()));
+            } catch (const ias::CIASException& e) {
+                info["error"] = e.descriptionA();
+            }
+        }
+        files.push_back(info);
+    }
+    for (std::size_t i = 0; i < t.files().size(); ++i) {
+        const token::FileRead& f = t.files()[i];
+        Json fj = FileJson(f);
+        fj["problems"] = ProblemsOf(t, f);
+        fj["objects"] = Json::array();
+        for (const token::CioEntry& e : t.entries()) {
+            if (e.file == i) {
+                fj["objects"].push_back(EntryJson(t, e));
+            }
+        }
+        files.push_back(fj);
+    }
+    d["files"] = files;
+    d["complete"] = t.complete();
+    if (s.options().json) {
+        Print(d, true);
+    } else {
+        PrintDumpText(d);
+    }
+    if (!t.complete()) {
+        std::cerr << "ias-tool: " << t.problems().size()
+                  << " file(s) or element(s) could not be read or decoded; shown in place\n";
+    }
+    return ExitFor(t);
+}
+
+int List(Session& s, ListKind kind) {
+    static const char* const kCommands[] = {"list-keys", "list-certs", "list-data", "list-pins"};
+    static const char* const kMembers[] = {"keys", "certificates", "dataObjects", "pins"};
+    static bool (*const kHolds[])(int) = {
+        token::CioKinds::holdsKeys, token::CioKinds::holdsCertificates,
+        token::CioKinds::holdsData, token::CioKinds::holdsAuthObjects};
+    const int i = static_cast<int>(kind);
+    Json d = Document(kCommands[i]);
+    d["reader"] = s.readerName();
+    const token::Token t = ReadToken(s);
+    d["reader"] = s.readerName();
+    Json items = Json::array();
+    for (const token::CioEntry& e : t.entries()) {
+        if (!kHolds[i](e.fileChoice)) {
+            continue;
+        }
+        const Json o = EntryJson(t, e);
+        Json line{{"file", token::CioKinds::fileName(e.fileChoice)},
+                  {"id", o["id"]},
+                  {"label", o["label"]},
+                  {"kind", o["kind"]},
+                  {"decoded", o["decoded"]}};
+        if (kind == ListKind::Keys) {
+            line["size"] = o.value("size", Json());
+            line["usage"] = o.value("usage", Json::array());
+            line["keyReference"] = o.value("keyReference", Json());
+        } else if (kind == ListKind::Certs) {
+            line["subject"] = o.value("subject", Json());
+            line["authority"] = o.value("authority", Json());
+            line["path"] = o.contains("value") ? o["value"].value("path", Json()) : Json();
+        } else if (kind == ListKind::Data) {
+            line["applicationName"] = o.value("applicationName", Json());
+            line["path"] = o.contains("value") ? o["value"].value("path", Json()) : Json();
+        } else {
+            line["reference"] = o.value("pwdReference", Json());
+            line["flags"] = o.value("pwdFlags", Json::array());
+        }
+        if (kind != ListKind::Pins) {
+            line["authId"] = o["authId"];
+            line["pin"] = o["pin"];
+        }
+        if (o.contains("error")) {
+            line["error"] = o["error"];
+        }
+        items.push_back(line);
+    }
+    d[kMembers[i]] = items;
+    d["problems"] = Json::array();
+    for (const token::Problem& p : t.problems()) {
+        d["problems"].push_back(ProblemJson(p));
+    }
+    d["complete"] = t.complete();
+    if (s.options().json) {
+        Print(d, true);
+    } else {
+        for (const Json& line : items) {
+            std::string text;
+            for (auto it = line.begin(); it != line.end(); ++it) {
+                const Json& v = it.value();
+                if (v.is_null() || (v.is_array() && v.empty()) ||
+                    (it.key() == "decoded" && v.get<bool>())) {
+                    continue;
+                }
+                std::string value;
+                if (v.is_array()) {
+                    for (const Json& item : v) {
+                        value += (value.empty() ? "" : ",") + Printable(item.get<std::string>());
+                    }
+                } else if (v.is_object()) { // a path
+                    value = Printable(v["path"].get<std::string>());
+                    if (!v["index"].is_null()) {
+                        value += "[" + v["index"].dump() + "+" + v["length"].dump() + "]";
+                    }
+                } else if (it.key() == "reference" || it.key() == "keyReference") {
+                    value = RefText(v.get<long>());
+                } else {
+                    value = v.is_string() ? "'" + Printable(v.get<std::string>()) + "'" : v.dump();
+                    value = it.key() == "id" || it.key() == "authId" || it.key() == "file"
+                                ? Printable(v.get<std::string>())
+                                : value;
+                }
+                text += (text.empty() ? "" : "  ") + it.key() + "=" + value;
+            }
+            std::cout << text << "\n";
+        }
+        ReportProblems(t);
+    }
+    return ExitFor(t);
+}
+
+int ReadCert(Session& s, const std::string& which, bool der) {
+    const token::Token t = ReadToken(s);
+    const token::CioEntry& e = Find(t, which, token::CioKinds::holdsCertificates, "certificate");
+    const auto* x = e.as<ias::CCioX509Certificate>();
+    if (!x) {
+        throw Failure{EXIT_BAD_DATA, "the certificate '" + Printable(which) + "' is a " + e.kind +
+                                         ", which libias does not decode"};
+    }
+    const token::Bytes bytes = ValueBytes(s, t, x->value(), "the certificate");
+    const unsigned char* p = bytes.data();
+    X509* cert = d2i_X509(nullptr, &p, static_cast<long>(bytes.size()));
+    if (!cert) {
+        throw Failure{EXIT_BAD_DATA, "the certificate '" + Printable(which) + "' is not X.509 DER"};
+    }
+    if (der) {
+        unsigned char* out = nullptr;
+        const int n = i2d_X509(cert, &out);
+        std::cout.write(reinterpret_cast<const char*>(out), n > 0 ? n : 0);
+        OPENSSL_free(out);
+        X509_free(cert);
+        return EXIT_OK;
+    }
+    auto text = [](void (*write)(BIO*, X509*), X509* c) {
+        BIO* bio = BIO_new(BIO_s_mem());
+        write(bio, c);
+        char* data = nullptr;
+        const long n = BIO_get_mem_data(bio, &data);
+        std::string out(data, static_cast<std::size_t>(n > 0 ? n : 0));
+        BIO_free(bio);
+        return out;
+    };
+    auto name = [](X509_NAME* n) {
+        unsigned char* encoded = nullptr;
+        const int len = i2d_X509_NAME(n, &encoded);
+        const Json j = NameText(token::Bytes(encoded, encoded + (len > 0 ? len : 0)));
+        OPENSSL_free(encoded);
+        return j;
+    };
+    EVP_PKEY* key = X509_get0_pubkey(cert);
+    Json d = Document("read-cert");
+    d["id"] = HexOrNull(e.id);
+    d["label"] = TextOrNull(e.label);
+    d["path"] = PathJson(ias::CCiaPath(x->value().value()));
+    d["subject"] = name(X509_get_subject_name(cert));
+    d["issuer"] = name(X509_get_issuer_name(cert));
+    d["notBefore"] =
+        text([](BIO* b, X509* c) { ASN1_TIME_print(b, X509_get0_notBefore(c)); }, cert);
+    d["notAfter"] = text([](BIO* b, X509* c) { ASN1_TIME_print(b, X509_get0_notAfter(c)); }, cert);
+    d["keyType"] = key ? Json(OBJ_nid2sn(EVP_PKEY_base_id(key))) : Json();
+    d["keySize"] = key ? Json(EVP_PKEY_bits(key)) : Json();
+    d["pem"] = text([](BIO* b, X509* c) { PEM_write_bio_X509(b, c); }, cert);
+    X509_free(cert);
+    if (s.options().json) {
+        Print(d, true);
+    } else {
+        // The facts as comment lines, which PEM readers skip.
+        for (const char* k : {"subject", "issuer", "notBefore", "notAfter", "keyType", "keySize"}) {
+            std::cout << "# " << k << ": " << (d[k].is_string() ? Printable(d[k].get<std::string>()) : d[k].dump())
+                      << "\n";
+        }
+        std::cout << d["pem"].get<std::string>();
     }
     return EXIT_OK;
+}
+
+int ReadData(Session& s, const std::string& which, const PinOptions& p, bool raw) {
+    const token::Token t = ReadToken(s);
+    const token::CioEntry& e = Find(t, which, token::CioKinds::holdsData, "data object");
+    if (!p.pin.empty()) {
+        VerifyPin(s, p);
+    }
+    const ias::CCioObjectValue* value = nullptr;
+    ias::CCioObjectValue held;
+    if (const auto* o = e.as<ias::CCioOpaqueDO>()) {
+        held = o->value();
+        value = &held;
+    } else if (const auto* i = e.as<ias::CCioIso7816DO>()) {
+        held = i->value();
+        value = &held;
+    }
+    if (!value) {
+        throw Failure{EXIT_BAD_DATA, "the data object '" + Printable(which) + "' is a " + e.kind +
+                                         ", whose value libias does not decode"};
+    }
+    token::Bytes bytes = ValueBytes(s, t, *value, "the data object");
+    // A value that is one TLV element is shown without the file's filler.
+    token::DerReader r(bytes.data(), bytes.size());
+    token::DerReader::Element first;
+    if (bytes.size() > 1 && r.next(first) && first.size < bytes.size()) {
+        bytes.resize(first.size);
+    }
+    if (raw) {
+        std::cout.write(reinterpret_cast<const char*>(bytes.data()),
+                        static_cast<std::streamsize>(bytes.size()));
+        return EXIT_OK;
+    }
+    Json d = Document("read-data");
+    d["id"] = HexOrNull(e.id);
+    d["label"] = TextOrNull(e.label);
+    d["path"] = value->type() == 2 ? PathJson(ias::CCiaPath(value->value())) : Json();
+    d["size"] = bytes.size();
+    d["content"] = token::Hex(bytes);
+    Print(d, s.options().json);
+    return EXIT_OK;
+}
+
+unsigned char PinReference(Session& s, const std::string& text) {
+    unsigned char reference = 0;
+    if (ParsePinReference(text, reference)) {
+        return reference;
+    }
+    const token::Token t = ReadToken(s);
+    for (const token::CioEntry& e : t.entries()) {
+        const auto* pin = e.as<ias::CCioPasswordAuth>();
+        if (!pin || e.fileChoice != 8 || std::string(e.label.begin(), e.label.end()) != text) {
+            continue;
+        }
+        const long ref = pin->pwdReference();
+        if (ref < 0 || ref > 0xFF) {
+            throw Failure{EXIT_BAD_DATA, "the PIN '" + Printable(text) + "' has the reference " +
+                                             std::to_string(ref) + ", which does not fit a byte"};
+        }
+        return static_cast<unsigned char>(ref);
+    }
+    throw Failure{EXIT_USAGE, "PIN '" + Printable(text) +
+                                  "' is neither a reference byte (81, 0x81) nor a PIN label"};
 }
 
 } // namespace tool

@@ -201,81 +201,130 @@ std::string CardName(const ias::CBlob& atr) {
     return "";
 }
 
-Session::Session(const Options& options) : m_options(options) {
-    if (ias::IASInitialize(&m_context) != ias::IAS_S_OK) {
-        throw Failure{EXIT_NO_CARD, "cannot open a PC/SC context (is pcscd running?)"};
+Failure FailedPcsc(const std::string& what, const token::PcscError& e) {
+    const std::string name = PcscName(e.code());
+    return {EXIT_NO_CARD, what + ": PC/SC error 0x" + Hex4(e.code(), 8) +
+                              (name.empty() ? "" : " (" + name + ")")};
+}
+
+namespace {
+
+token::Connection OpenPcsc() {
+    try {
+        return token::Connection();
+    } catch (const token::PcscError& e) {
+        throw FailedPcsc("cannot open a PC/SC context (is pcscd running?)", e);
     }
 }
 
-Session::~Session() {
-    m_card.reset();
-    ias::IASFinalize(m_context);
+} // namespace
+
+Session::Session(const Options& options) : m_options(options), m_connection(OpenPcsc()) {}
+
+Session::~Session() = default;
+
+std::vector<token::ReaderState> Session::readerStates() {
+    try {
+        return m_connection.readers();
+    } catch (const token::PcscError& e) {
+        throw FailedPcsc("listing the readers failed", e);
+    }
 }
 
 std::vector<std::string> Session::readers() {
-    unsigned long length = 0;
     std::vector<std::string> names;
-    if (ias::IASListReadersA(m_context, nullptr, &length) != ias::IAS_S_OK) {
-        throw Failure{EXIT_NO_CARD, "listing the readers failed (is pcscd running?)"};
-    }
-    std::vector<char> buffer(length + 2, '\0');
-    if (length && ias::IASListReadersA(m_context, buffer.data(), &length) != ias::IAS_S_OK) {
-        throw Failure{EXIT_NO_CARD, "listing the readers failed (is pcscd running?)"};
-    }
-    for (const char* p = buffer.data(); *p; p += std::strlen(p) + 1) {
-        names.emplace_back(p);
+    for (const token::ReaderState& r : readerStates()) {
+        names.push_back(r.name);
     }
     return names;
-}
-
-bool Session::tryConnect(const std::string& name, ias::CIASCard& card) {
-    std::vector<char> n(name.begin(), name.end());
-    n.push_back('\0');
-    try {
-        return ias::IASConnectA(m_context, n.data(), card) == ias::IAS_S_OK;
-    } catch (const ias::CIASException& e) {
-        throw Failed("resetting the card in '" + name + "'", e);
-    }
 }
 
 ias::CIASCard& Session::card() {
     if (m_card) {
         return *m_card;
     }
-    const std::vector<std::string> names = readers();
-    if (names.empty()) {
+    const std::vector<token::ReaderState> states = readerStates();
+    if (states.empty()) {
         throw Failure{EXIT_NO_CARD, "no reader found"};
     }
-    std::vector<std::string> candidates = names;
     const std::string& wanted = m_options.reader;
     if (!wanted.empty()) {
         const bool index = wanted.find_first_not_of("0123456789") == std::string::npos;
-        candidates.clear();
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (index ? std::to_string(i) == wanted : names[i] == wanted) {
-                candidates.push_back(names[i]);
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            if (index ? std::to_string(i) == wanted : states[i].name == wanted) {
+                try {
+                    m_card = m_connection.connect(states[i].name);
+                } catch (const token::PcscError& e) {
+                    throw FailedPcsc("connecting to the card in '" + states[i].name + "'", e);
+                }
+                if (!m_card) {
+                    throw Failure{EXIT_NO_CARD, "no card in reader '" + states[i].name + "'"};
+                }
+                m_reader = states[i].name;
+                return *m_card;
             }
         }
-        if (candidates.empty()) {
-            throw Failure{EXIT_NO_CARD, "no reader '" + wanted + "' (" +
-                                            std::to_string(names.size()) + " readers; see " +
-                                            "'ias-tool readers')"};
-        }
+        throw Failure{EXIT_NO_CARD, "no reader '" + wanted + "' (" + std::to_string(states.size()) +
+                                        " readers; see " + "'ias-tool readers')"};
     }
-    auto card = std::make_unique<ias::CIASCard>();
-    for (const std::string& name : candidates) {
-        if (tryConnect(name, *card)) {
-            m_reader = name;
-            m_card = std::move(card);
+    // The first reader pcscd shows with a card that accepts a connection; the
+    // first refusal is reported when no card does.
+    std::string refusal;
+    for (const token::ReaderState& r : states) {
+        if (!r.present) {
+            continue;
+        }
+        try {
+            m_card = m_connection.connect(r.name);
+        } catch (const token::PcscError& e) {
+            if (refusal.empty()) {
+                refusal = FailedPcsc("connecting to the card in '" + r.name + "'", e).message;
+            }
+            continue;
+        }
+        if (m_card) {
+            m_reader = r.name;
             return *m_card;
         }
     }
-    throw Failure{EXIT_NO_CARD, wanted.empty() ? std::string("no card in any reader")
-                                               : "no card in reader '" + candidates[0] + "'"};
+    throw Failure{EXIT_NO_CARD, refusal.empty() ? std::string("no card in any reader") : refusal};
 }
 
-unsigned short Session::transmit(const ias::CBlob& apdu, ias::CBlob& response,
-                                 unsigned int secretFrom) {
+bool SecretIns(unsigned char ins) {
+    switch (ins) {
+    case 0x20: // VERIFY
+    case 0x21:
+    case 0x24: // CHANGE REFERENCE DATA
+    case 0x25:
+    case 0x2C: // RESET RETRY COUNTER
+    case 0x2D:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string ApduText(const ias::CBlob& apdu, const char* separator) {
+    const unsigned int n = apdu.size();
+    // Only a short APDU whose Lc matches has a data field to mask; anything
+    // else after the header is masked whole, as its layout is unknown.
+    unsigned int dataFrom = n, dataEnd = n;
+    if (n > 5 && SecretIns(apdu[1])) {
+        const unsigned int lc = apdu[4];
+        dataFrom = 5;
+        dataEnd = n == 5 + lc || n == 6 + lc ? 5 + lc : n;
+    } else if (n == 5 && SecretIns(apdu[1])) {
+        dataFrom = dataEnd = 5; // Le or an empty VERIFY: nothing secret
+    }
+    std::string out;
+    for (unsigned int i = 0; i < n; ++i) {
+        out += i ? separator : "";
+        out += i >= dataFrom && i < dataEnd ? "**" : Hex4(apdu[i], 2);
+    }
+    return out;
+}
+
+unsigned short Session::transmit(const ias::CBlob& apdu, ias::CBlob& response) {
     if (apdu.size() < 4) {
         throw Failure{EXIT_USAGE, "an APDU needs at least CLA INS P1 P2"};
     }
@@ -289,17 +338,13 @@ unsigned short Session::transmit(const ias::CBlob& apdu, ias::CBlob& response,
         if (n != 5 + lc && n != 6 + lc) {
             throw Failure{EXIT_USAGE, "APDU length does not match its Lc byte"};
         }
-        data = apdu.substr(5, lc);
+        data = apdu.substr(5, lc); // a blob: wiped when released
         if (n == 6 + lc) {
             le = apdu[n - 1] ? apdu[n - 1] : 256;
         }
     }
     if (m_options.verbose) {
-        std::string shown = "> " + Hex(apdu.substr(0, n < secretFrom ? n : secretFrom));
-        for (unsigned int i = secretFrom; i < n; ++i) {
-            shown += " **";
-        }
-        std::cerr << shown << "\n";
+        std::cerr << "> " << ApduText(apdu) << "\n";
     }
     unsigned short sw = 0;
     try {

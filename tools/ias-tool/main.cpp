@@ -3,30 +3,48 @@
 
 #include <CLI/CLI.hpp>
 
+#include <exception>
 #include <iostream>
+#include <new>
 
 namespace {
 
 const char* const kExitCodes =
     "Exit codes:\n"
     "  0  success\n"
-    "  1  usage error (bad option, argument or PIN input)\n"
+    "  1  usage error (bad option, argument or PIN input; a PIN reference\n"
+    "     above FF)\n"
     "  2  no reader, no card, unknown reader or a PC/SC failure\n"
     "  3  the card refused a command (status word shown)\n"
     "  4  wrong PIN (tries left shown) or PIN blocked\n"
     "  5  bad card data (a file that does not decode)\n"
+    "  6  partial: some files or objects of the card could not be read or\n"
+    "     decoded (the output shows which)\n"
+    "  7  internal error (an unexpected exception)\n"
     "PINs are never taken from the command line: they are read from\n"
     "the terminal without echo, from --pin-stdin or --pin-env VAR.\n"
-    "--json output follows the schema \"ias-tool/2\" (ias-tool-json.md).";
+    "--json output follows the schema \"ias-tool/3\" (ias-tool-json.md).";
+
+// A numeric PIN reference must fit in a byte; labels pass unchecked here.
+std::string CheckReference(const std::string& text) {
+    try {
+        unsigned char reference = 0;
+        tool::ParsePinReference(text, reference);
+    } catch (const tool::Failure& f) {
+        return f.message;
+    }
+    return "";
+}
 
 void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk,
                   bool pinRequired = true) {
     CLI::Option* pin =
         cmd->add_option("--pin", p.pin, "PIN reference (81 or 0x81) or the PIN's label");
-    pin->required(pinRequired);
+    pin->required(pinRequired)->check(CheckReference, "REF");
     if (puk) {
         cmd->add_option("--puk", p.puk, "reference or label of the PIN (PUK) verified first")
-            ->required();
+            ->required()
+            ->check(CheckReference, "REF");
     }
     CLI::Option* env = cmd->add_option("--pin-env", p.env,
                                        twoSecrets ? "variable holding the current PIN (or the PUK)"
@@ -40,16 +58,14 @@ void PinOptionsOn(CLI::App* cmd, tool::PinOptions& p, bool twoSecrets, bool puk,
         ->excludes(env);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     CLI::App app{"ias-tool: read and use IAS ECC and IAS smart cards through PC/SC"};
     app.footer(kExitCodes);
     app.require_subcommand(1);
     tool::Options options;
     app.add_option("--reader", options.reader,
                    "reader name or index (default: the first reader holding a card)");
-    app.add_flag("--json", options.json, "JSON output (schema ias-tool/2)");
+    app.add_flag("--json", options.json, "JSON output (schema ias-tool/3)");
     app.add_flag("-v,--verbose", options.verbose, "show the APDUs on stderr, PIN data masked");
 
     std::vector<std::string> apdus;
@@ -102,7 +118,7 @@ int main(int argc, char** argv) {
     try {
         tool::Session session(options);
         if (readers->parsed()) {
-            return tool::Readers(session);
+            return tool::ListReaders(session);
         }
         if (info->parsed()) {
             return tool::Info(session);
@@ -132,12 +148,40 @@ int main(int argc, char** argv) {
             return tool::PinCommand(session, tool::PinOp::Change, change);
         }
         return tool::PinCommand(session, tool::PinOp::Unblock, unblock);
-    } catch (const tool::Failure& f) {
-        std::cerr << "ias-tool: " << f.message << "\n";
-        return f.code;
     } catch (const ias::CIASException& e) {
-        const tool::Failure f = tool::Failed("card access", e);
-        std::cerr << "ias-tool: " << f.message << "\n";
-        return f.code;
+        throw tool::Failed("card access", e);
+    } catch (const token::PcscError& e) {
+        throw tool::FailedPcsc("PC/SC", e);
     }
+}
+
+int Fail(const tool::Failure& f) {
+    std::cerr << "ias-tool: " << f.message << "\n";
+    return f.code;
+}
+
+} // namespace
+
+// Every failure ends here as one line on stderr and a documented exit code.
+int main(int argc, char** argv) {
+    try {
+        try {
+            return Run(argc, argv);
+        } catch (const tool::Failure& f) {
+            return Fail(f);
+        } catch (const ias::CIASException& e) {
+            return Fail(tool::Failed("card access", e));
+        } catch (const token::PcscError& e) {
+            return Fail(tool::FailedPcsc("PC/SC", e));
+        } catch (const std::bad_alloc&) {
+            std::cerr << "ias-tool: internal error: out of memory\n";
+        } catch (const std::exception& e) {
+            std::cerr << "ias-tool: internal error: " << e.what() << "\n";
+        } catch (...) {
+            std::cerr << "ias-tool: internal error: unknown exception\n";
+        }
+    } catch (...) {
+        // Writing the message failed (stderr closed): the code still tells.
+    }
+    return tool::EXIT_INTERNAL;
 }
