@@ -102,7 +102,10 @@ public:
         a.sa_handler = OnSignal;
         sigemptyset(&a.sa_mask);
         for (std::size_t i = 0; i < kCount; ++i) {
-            sigaction(kSignals[i], &a, &m_saved[i]);
+            sigaction(kSignals[i], nullptr, &m_saved[i]);
+            if (m_saved[i].sa_handler != SIG_IGN) { // an ignored signal stays ignored
+                sigaction(kSignals[i], &a, nullptr);
+            }
         }
     }
     ~SignalsCaught() {

@@ -347,6 +347,10 @@ int Dump(Session& s) {
         files.push_back(fj);
     }
     d["files"] = files;
+    d["problems"] = Json::array();
+    for (const token::Problem& p : t.problems()) {
+        d["problems"].push_back(ProblemJson(p));
+    }
     d["complete"] = t.complete();
     if (s.options().json) {
         Print(d, true);
@@ -535,11 +539,15 @@ int ReadData(Session& s, const std::string& which, const PinOptions& p, bool raw
                                          ", whose value libias does not decode"};
     }
     token::Bytes bytes = ValueBytes(s, t, *value, "the data object");
-    // A value that is one TLV element is shown without the file's filler.
+    // A value that is one TLV element followed by nothing but the file's
+    // filler is shown without the filler; anything else is shown whole.
     token::DerReader r(bytes.data(), bytes.size());
     token::DerReader::Element first;
-    if (bytes.size() > 1 && r.next(first) && first.size < bytes.size()) {
-        bytes.resize(first.size);
+    if (bytes.size() > 1 && r.next(first)) {
+        r.skipFiller();
+        if (r.atEnd()) {
+            bytes.resize(first.size);
+        }
     }
     if (raw) {
         std::cout.write(reinterpret_cast<const char*>(bytes.data()),

@@ -115,44 +115,38 @@ int Run(int argc, char** argv) {
         return tool::EXIT_USAGE;
     }
 
-    try {
-        tool::Session session(options);
-        if (readers->parsed()) {
-            return tool::ListReaders(session);
-        }
-        if (info->parsed()) {
-            return tool::Info(session);
-        }
-        if (dump->parsed()) {
-            return tool::Dump(session);
-        }
-        const CLI::App* lists[] = {listKeys, listCerts, listData, listPins};
-        for (int i = 0; i < 4; ++i) {
-            if (lists[i]->parsed()) {
-                return tool::List(session, static_cast<tool::ListKind>(i));
-            }
-        }
-        if (readCert->parsed()) {
-            return tool::ReadCert(session, which, der);
-        }
-        if (readData->parsed()) {
-            return tool::ReadData(session, which, dataPin, raw);
-        }
-        if (apdu->parsed()) {
-            return tool::Apdu(session, apdus);
-        }
-        if (verifyPin->parsed()) {
-            return tool::PinCommand(session, tool::PinOp::Verify, verify);
-        }
-        if (changePin->parsed()) {
-            return tool::PinCommand(session, tool::PinOp::Change, change);
-        }
-        return tool::PinCommand(session, tool::PinOp::Unblock, unblock);
-    } catch (const ias::CIASException& e) {
-        throw tool::Failed("card access", e);
-    } catch (const token::PcscError& e) {
-        throw tool::FailedPcsc("PC/SC", e);
+    tool::Session session(options);
+    if (readers->parsed()) {
+        return tool::ListReaders(session);
     }
+    if (info->parsed()) {
+        return tool::Info(session);
+    }
+    if (dump->parsed()) {
+        return tool::Dump(session);
+    }
+    const CLI::App* lists[] = {listKeys, listCerts, listData, listPins};
+    for (int i = 0; i < 4; ++i) {
+        if (lists[i]->parsed()) {
+            return tool::List(session, static_cast<tool::ListKind>(i));
+        }
+    }
+    if (readCert->parsed()) {
+        return tool::ReadCert(session, which, der);
+    }
+    if (readData->parsed()) {
+        return tool::ReadData(session, which, dataPin, raw);
+    }
+    if (apdu->parsed()) {
+        return tool::Apdu(session, apdus);
+    }
+    if (verifyPin->parsed()) {
+        return tool::PinCommand(session, tool::PinOp::Verify, verify);
+    }
+    if (changePin->parsed()) {
+        return tool::PinCommand(session, tool::PinOp::Change, change);
+    }
+    return tool::PinCommand(session, tool::PinOp::Unblock, unblock);
 }
 
 int Fail(const tool::Failure& f) {
