@@ -13,12 +13,12 @@
 namespace token {
 
 struct CioEntry {
-    int fileChoice = -1;     ///< EF.OD choice of the file holding it
-    std::size_t file = 0;    ///< index of that file in Token::files()
-    std::size_t offset = 0;  ///< of the element in the file
-    int choice = 0;          ///< CioKinds element choice
-    std::string kind;        ///< CioKinds::kindName
-    Bytes der;               ///< the whole element
+    int fileChoice = -1;    ///< EF.OD choice of the file holding it
+    std::size_t file = 0;   ///< index of that file in Token::files()
+    std::size_t offset = 0; ///< of the element in the file
+    int choice = 0;         ///< CioKinds element choice
+    std::string kind;       ///< CioKinds::kindName
+    Bytes der;              ///< the whole element
     /// Common attributes read without the library: present whenever the
     /// element holds them, decoded or not.
     Bytes label, id, authId;

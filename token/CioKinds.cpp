@@ -5,17 +5,17 @@ namespace token {
 namespace {
 
 struct Family {
-    const char* suffix;            // appended to the element kind
-    const char* const* kinds;      // by element choice + 1 (Universal first)
-    int count;                     // entries in kinds
-    const char* generic;           // for choices past the table
-    int decodedMask;               // bit (choice + 1) set: the library decodes it
+    const char* suffix;       // appended to the element kind
+    const char* const* kinds; // by element choice + 1 (Universal first)
+    int count;                // entries in kinds
+    const char* generic;      // for choices past the table
+    int decodedMask;          // bit (choice + 1) set: the library decodes it
 };
 
 const char* const kKeys[] = {"RSA", "EC", "DH", "DSA", "KEA"};
 const char* const kSecretKeys[] = {"generic"};
-const char* const kCerts[] = {"X.509",  "X.509 attribute", "SPKI",           "PGP",
-                              "WTLS",   "X9.68",           "card-verifiable"};
+const char* const kCerts[] = {"X.509", "X.509 attribute", "SPKI",           "PGP",
+                              "WTLS",  "X9.68",           "card-verifiable"};
 const char* const kData[] = {"opaque", "ISO 7816", "OID"};
 const char* const kAuth[] = {"PIN", "biometric", "authentication key", "external"};
 
@@ -40,9 +40,9 @@ const Family* FamilyOf(int fileChoice) {
 } // namespace
 
 std::string CioKinds::fileName(int fileChoice) {
-    static const char* const kNames[] = {"PrKDF", "PuKDF",         "PuKDF (trusted)",
-                                         "SKDF",  "CDF",           "CDF (trusted)",
-                                         "CDF (useful)", "DODF",   "AODF"};
+    static const char* const kNames[] = {"PrKDF",        "PuKDF", "PuKDF (trusted)",
+                                         "SKDF",         "CDF",   "CDF (trusted)",
+                                         "CDF (useful)", "DODF",  "AODF"};
     return fileChoice >= 0 && fileChoice <= 8 ? kNames[fileChoice]
                                               : "EF.OD [" + std::to_string(fileChoice) + "]";
 }

@@ -257,8 +257,8 @@ private:
                 m_t.m_problems.push_back(
                     ProblemOf(od, Problem::Select, "EF.DIR names no application"));
             } else {
-                m_lastRefusal.message = "no application holds EF.OD (last tried: " +
-                                        m_lastRefusal.message + ")";
+                m_lastRefusal.message =
+                    "no application holds EF.OD (last tried: " + m_lastRefusal.message + ")";
                 m_t.m_problems.push_back(m_lastRefusal);
             }
             return false;

@@ -19,14 +19,14 @@ namespace token {
 
 /// One file as the walk read it.
 struct FileRead {
-    std::string name;            ///< "EF.DIR", "PrKDF", ...
-    int choice = -1;             ///< the EF.OD choice of a directory file, else -1
-    ias::CCiaPath listed;        ///< the path as EF.OD gives it (directory files)
-    ias::CCiaPath path;          ///< the path opened
-    bool selected = false;       ///< the card selected it: fcp and size are the card's
-    bool read = false;           ///< content holds what the card returned
+    std::string name;      ///< "EF.DIR", "PrKDF", ...
+    int choice = -1;       ///< the EF.OD choice of a directory file, else -1
+    ias::CCiaPath listed;  ///< the path as EF.OD gives it (directory files)
+    ias::CCiaPath path;    ///< the path opened
+    bool selected = false; ///< the card selected it: fcp and size are the card's
+    bool read = false;     ///< content holds what the card returned
     ias::CFileControlParameters fcp;
-    unsigned int size = 0;       ///< from the FCP
+    unsigned int size = 0; ///< from the FCP
     Bytes content;
 };
 

@@ -368,8 +368,8 @@ int List(Session& s, ListKind kind) {
     static const char* const kCommands[] = {"list-keys", "list-certs", "list-data", "list-pins"};
     static const char* const kMembers[] = {"keys", "certificates", "dataObjects", "pins"};
     static bool (*const kHolds[])(int) = {
-        token::CioKinds::holdsKeys, token::CioKinds::holdsCertificates,
-        token::CioKinds::holdsData, token::CioKinds::holdsAuthObjects};
+        token::CioKinds::holdsKeys, token::CioKinds::holdsCertificates, token::CioKinds::holdsData,
+        token::CioKinds::holdsAuthObjects};
     const int i = static_cast<int>(kind);
     Json d = Document(kCommands[i]);
     d["reader"] = s.readerName();
@@ -511,7 +511,8 @@ int ReadCert(Session& s, const std::string& which, bool der) {
     } else {
         // The facts as comment lines, which PEM readers skip.
         for (const char* k : {"subject", "issuer", "notBefore", "notAfter", "keyType", "keySize"}) {
-            std::cout << "# " << k << ": " << (d[k].is_string() ? Printable(d[k].get<std::string>()) : d[k].dump())
+            std::cout << "# " << k << ": "
+                      << (d[k].is_string() ? Printable(d[k].get<std::string>()) : d[k].dump())
                       << "\n";
         }
         std::cout << d["pem"].get<std::string>();

@@ -189,8 +189,7 @@ void AuthObject(const ias::CCioAuthentication& a, Json& j) {
     j["storedLength"] = p->storedLength();
     j["maxLength"] = p->maxLength() < 0 ? Json() : Json(p->maxLength());
     j["pwdReference"] = p->pwdReference();
-    j["padChar"] =
-        p->padCharDefined() ? Json(token::Hex(token::Bytes{p->padChar()})) : Json();
+    j["padChar"] = p->padCharDefined() ? Json(token::Hex(token::Bytes{p->padChar()})) : Json();
     j["lastPasswordChange"] =
         p->lastPasswordChange().empty() ? Json() : Json(p->lastPasswordChange());
     const ias::CCiaPath path = p->path();
@@ -230,12 +229,9 @@ Json NameText(const token::Bytes& der) {
 }
 
 Json EntryJson(const token::Token& t, const token::CioEntry& e) {
-    Json j{{"kind", e.kind},
-           {"decoded", e.object != nullptr},
-           {"offset", e.offset},
-           {"label", TextOrNull(e.label)},
-           {"id", HexOrNull(e.id)},
-           {"authId", HexOrNull(e.authId)},
+    Json j{{"kind", e.kind},           {"decoded", e.object != nullptr},
+           {"offset", e.offset},       {"label", TextOrNull(e.label)},
+           {"id", HexOrNull(e.id)},    {"authId", HexOrNull(e.authId)},
            {"pin", PinOf(t, e.authId)}};
     if (!e.error.empty()) {
         j["error"] = e.error;

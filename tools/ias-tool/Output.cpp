@@ -29,7 +29,7 @@ std::size_t SequenceLength(const std::string& s, std::size_t i, unsigned long& c
         n = 2;
     } else if (c >= 0xE0 && c <= 0xEF) {
         n = 3;
-        low = c == 0xE0 ? 0xA0 : 0x80; // no overlong forms
+        low = c == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
         high = c == 0xED ? 0x9F : 0xBF; // no surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
         n = 4;

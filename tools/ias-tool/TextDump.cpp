@@ -78,8 +78,8 @@ void Object(const Json& o) {
         Line("Reference", RefText(o["pwdReference"].get<long>()));
         Line("Type", o["pwdType"].is_string() ? o["pwdType"].get<std::string>() : "-");
         Line("Length", "min " + o["minLength"].dump() + ", max " +
-                           (o["maxLength"].is_null() ? "-" : o["maxLength"].dump()) +
-                           ", stored " + o["storedLength"].dump());
+                           (o["maxLength"].is_null() ? "-" : o["maxLength"].dump()) + ", stored " +
+                           o["storedLength"].dump());
         if (!o["pwdFlags"].empty()) {
             Line("PIN flags", Joined(o["pwdFlags"]));
         }
@@ -105,10 +105,10 @@ void Object(const Json& o) {
         const Json& v = o["value"];
         Line("Value", v.contains("path")  ? PathOf(v["path"])
                       : v.contains("url") ? Printable(v["url"].get<std::string>())
-                      : v.contains("raw") ? v["type"].get<std::string>() + ", " +
-                                                std::to_string(v["raw"].get<std::string>().size() / 2) +
-                                                " bytes"
-                                          : v["type"].get<std::string>());
+                      : v.contains("raw")
+                          ? v["type"].get<std::string>() + ", " +
+                                std::to_string(v["raw"].get<std::string>().size() / 2) + " bytes"
+                          : v["type"].get<std::string>());
     }
     if (o.contains("error")) {
         Line("Error", Printable(o["error"].get<std::string>()));
@@ -132,8 +132,9 @@ void PrintDumpText(const Json& d) {
         Problems(f, "  ");
         if (f.contains("applications")) {
             for (const Json& a : f["applications"]) {
-                std::cout << "  application " << (a["aid"].is_null() ? "-" : a["aid"].get<std::string>())
-                          << " " << Quoted(a["label"]) << " at " << PathOf(a["path"]) << "\n";
+                std::cout << "  application "
+                          << (a["aid"].is_null() ? "-" : a["aid"].get<std::string>()) << " "
+                          << Quoted(a["label"]) << " at " << PathOf(a["path"]) << "\n";
             }
         }
         if (f.contains("entries")) {
@@ -144,9 +145,11 @@ void PrintDumpText(const Json& d) {
         }
         if (f["file"] == "EF.CIAInfo" && f.contains("version")) {
             Line("Label", Quoted(f["label"]));
-            Line("Serial number", f["serialNumber"].is_null() ? "-" : f["serialNumber"].get<std::string>());
+            Line("Serial number",
+                 f["serialNumber"].is_null() ? "-" : f["serialNumber"].get<std::string>());
             Line("Manufacturer", Quoted(f["manufacturerId"]));
-            Line("Version", f["version"].dump() + " (v" + std::to_string(f["version"].get<int>() + 1) + ")");
+            Line("Version",
+                 f["version"].dump() + " (v" + std::to_string(f["version"].get<int>() + 1) + ")");
             if (!f["cardflags"].empty()) {
                 Line("Flags", Joined(f["cardflags"]));
             }
