@@ -231,14 +231,6 @@ std::vector<token::ReaderState> Session::readerStates() {
     }
 }
 
-std::vector<std::string> Session::readers() {
-    std::vector<std::string> names;
-    for (const token::ReaderState& r : readerStates()) {
-        names.push_back(r.name);
-    }
-    return names;
-}
-
 ias::CIASCard& Session::card() {
     if (m_card) {
         return *m_card;

@@ -37,8 +37,6 @@ public:
     /// Every reader pcscd knows, in its order, with its card's state and ATR
     /// as pcscd reports them; no reader is connected.
     std::vector<token::ReaderState> readerStates();
-    /// The names of readerStates().
-    std::vector<std::string> readers();
     /// The card of --reader, or of the first reader holding one, connected on
     /// first use without a reset and kept for the command.
     ias::CIASCard& card();
