@@ -119,7 +119,7 @@ public:
 
     void run(Depth depth) {
         directory();
-        if (!application()) {
+        if (!application(depth == Everything)) {
             return;
         }
         ciaInfo();
@@ -212,7 +212,9 @@ private:
     // Tries EF.OD in each candidate application, PKCS #15 first, by path and
     // then by AID (a card may refuse paths from the MF); the first that
     // opens is the application. Without EF.DIR, the usual place 3F00/5015.
-    bool application() {
+    // `entries`: read EF.OD's content too (a walk that stops at EF.CIAInfo
+    // only needs to know where EF.OD is).
+    bool application(bool entries) {
         std::vector<std::pair<int, ias::CCiaPath>> candidates;
         for (std::size_t i = 0; i < m_t.m_apps.size(); ++i) {
             const ias::CApplicationTemplate& t = m_t.m_apps[i];
@@ -263,7 +265,7 @@ private:
             }
             return false;
         }
-        if (!load(od, file)) {
+        if (!entries || !load(od, file)) {
             return true; // EF.CIAInfo may still be there
         }
         split(od, [&](const DerReader::Element& e) {

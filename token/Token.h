@@ -32,7 +32,8 @@ struct FileRead {
 
 class Token {
 public:
-    /// How far a walk goes: the application and EF.CIAInfo, or everything.
+    /// How far a walk goes: the application (EF.OD selected, not read) and
+    /// EF.CIAInfo, or everything.
     enum Depth { Application, Everything };
 
     Token() = default;

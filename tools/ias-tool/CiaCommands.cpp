@@ -433,10 +433,7 @@ int List(Session& s, ListKind kind) {
                         value += (value.empty() ? "" : ",") + Printable(item.get<std::string>());
                     }
                 } else if (v.is_object()) { // a path
-                    value = Printable(v["path"].get<std::string>());
-                    if (!v["index"].is_null()) {
-                        value += "[" + v["index"].dump() + "+" + v["length"].dump() + "]";
-                    }
+                    value = PathJsonText(v);
                 } else if (it.key() == "reference" || it.key() == "keyReference") {
                     value = RefText(v.get<long>());
                 } else {

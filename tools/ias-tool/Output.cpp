@@ -51,9 +51,17 @@ std::size_t SequenceLength(const std::string& s, std::size_t i, unsigned long& c
     return n;
 }
 
+bool IsPath(const Json& v) {
+    return v.is_object() && v.size() == 3 && v.contains("path") && v.contains("index") &&
+           v.contains("length");
+}
+
 std::string Scalar(const Json& v) {
     if (v.is_null()) {
         return "-";
+    }
+    if (IsPath(v)) {
+        return PathJsonText(v);
     }
     return v.is_string() ? Printable(v.get<std::string>()) : v.dump();
 }
@@ -65,7 +73,9 @@ void Write(std::ostream& out, const Json& v, int indent) {
     if (v.is_object()) {
         for (auto it = v.begin(); it != v.end(); ++it) {
             const Json& child = it.value();
-            if (child.is_structured() && child.empty()) {
+            if (IsPath(child)) {
+                out << pad << it.key() << ": " << Scalar(child) << "\n";
+            } else if (child.is_structured() && child.empty()) {
                 out << pad << it.key() << ": none\n";
             } else if (child.is_structured()) {
                 out << pad << it.key() << ":\n";
@@ -122,6 +132,18 @@ std::string Printable(const std::string& text) {
         }
     }
     return out;
+}
+
+std::string PathJsonText(const Json& p) {
+    if (!p.is_object() || !p.contains("path")) {
+        return "-";
+    }
+    const std::string out = Printable(p["path"].get<std::string>());
+    if (!p.contains("index") || p["index"].is_null()) {
+        return out;
+    }
+    return out + "[" + p["index"].dump() + "+" +
+           (p["length"].is_null() ? std::string("?") : p["length"].dump()) + "]";
 }
 
 std::string RefText(long reference) {

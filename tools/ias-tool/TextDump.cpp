@@ -8,18 +8,6 @@ namespace tool {
 
 namespace {
 
-std::string PathOf(const Json& p) {
-    if (!p.is_object()) {
-        return "-";
-    }
-    std::string out = Printable(p.value("path", std::string()));
-    if (p.contains("index") && !p["index"].is_null()) {
-        out += "[" + p["index"].dump() + "+" +
-               (p["length"].is_null() ? std::string("?") : p["length"].dump()) + "]";
-    }
-    return out;
-}
-
 std::string Quoted(const Json& v) {
     return v.is_string() ? "\"" + Printable(v.get<std::string>()) + "\"" : "(no label)";
 }
@@ -84,7 +72,7 @@ void Object(const Json& o) {
             Line("PIN flags", Joined(o["pwdFlags"]));
         }
         if (!o["pinPath"].is_null()) {
-            Line("Path", PathOf(o["pinPath"]));
+            Line("Path", PathJsonText(o["pinPath"]));
         }
     }
     if (o.contains("authority") && o["authority"].get<bool>()) {
@@ -99,11 +87,11 @@ void Object(const Json& o) {
         Line("Application", Quoted(o["applicationName"]));
     }
     if (o.contains("path")) {
-        Line("Path", PathOf(o["path"]));
+        Line("Path", PathJsonText(o["path"]));
     }
     if (o.contains("value")) {
         const Json& v = o["value"];
-        Line("Value", v.contains("path")  ? PathOf(v["path"])
+        Line("Value", v.contains("path")  ? PathJsonText(v["path"])
                       : v.contains("url") ? Printable(v["url"].get<std::string>())
                       : v.contains("raw")
                           ? v["type"].get<std::string>() + ", " +
@@ -124,9 +112,9 @@ void PrintDumpText(const Json& d) {
         std::cout << "Card: " << Printable(d["cardName"].get<std::string>()) << "\n";
     }
     for (const Json& f : d["files"]) {
-        std::cout << "\n" << f["file"].get<std::string>() << " " << PathOf(f["path"]);
+        std::cout << "\n" << f["file"].get<std::string>() << " " << PathJsonText(f["path"]);
         if (f.contains("listedPath")) {
-            std::cout << " (listed as " << PathOf(f["listedPath"]) << ")";
+            std::cout << " (listed as " << PathJsonText(f["listedPath"]) << ")";
         }
         std::cout << (f["size"].is_null() ? "" : ", " + f["size"].dump() + " bytes") << "\n";
         Problems(f, "  ");
@@ -134,12 +122,12 @@ void PrintDumpText(const Json& d) {
             for (const Json& a : f["applications"]) {
                 std::cout << "  application "
                           << (a["aid"].is_null() ? "-" : a["aid"].get<std::string>()) << " "
-                          << Quoted(a["label"]) << " at " << PathOf(a["path"]) << "\n";
+                          << Quoted(a["label"]) << " at " << PathJsonText(a["path"]) << "\n";
             }
         }
         if (f.contains("entries")) {
             for (const Json& e : f["entries"]) {
-                std::cout << "  " << e["kind"].get<std::string>() << ": " << PathOf(e["path"])
+                std::cout << "  " << e["kind"].get<std::string>() << ": " << PathJsonText(e["path"])
                           << "\n";
             }
         }

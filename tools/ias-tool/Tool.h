@@ -63,6 +63,8 @@ Json TextOrNull(const token::Bytes& b);
 Json TextOf(const token::Bytes& b);
 /// A path as {"path": text, "index", "length"} (index and length null when absent).
 Json PathJson(const ias::CCiaPath& path);
+/// A PathJson object as one line of text: "4574[936+910]".
+std::string PathJsonText(const Json& path);
 /// A path from hex file identifiers ("5031", "3F005015").
 ias::CCiaPath Fid(const char* hex);
 /// Names of the bits set in `mask`, named bit n of the BIT STRING as 2^n.
