@@ -188,6 +188,18 @@ private:
         m_t.m_problems.push_back(p);
     }
 
+    // One element through the library's reader `one`; a refusal is a problem.
+    template <class File>
+    bool decodeAlone(const FileRead& f, const DerReader::Element& e, File& one) {
+        try {
+            one.load(ToBlob(e.begin(), e.size));
+            return true;
+        } catch (const ias::CIASException& x) {
+            decodeProblem(f, e, x.descriptionA());
+            return false;
+        }
+    }
+
     void directory() {
         FileRead& f = m_t.m_dir;
         f.name = "EF.DIR";
@@ -197,10 +209,7 @@ private:
         }
         split(f, [&](const DerReader::Element& e) {
             ias::CApplicationDirectoryFile one;
-            try {
-                one.load(ToBlob(e.begin(), e.size));
-            } catch (const ias::CIASException& x) {
-                decodeProblem(f, e, x.descriptionA());
+            if (!decodeAlone(f, e, one)) {
                 return;
             }
             for (const ias::CApplicationTemplate& t : one.applicationTemplates()) {
@@ -270,10 +279,7 @@ private:
         }
         split(od, [&](const DerReader::Element& e) {
             ias::CObjectDirectoryFile one;
-            try {
-                one.load(ToBlob(e.begin(), e.size));
-            } catch (const ias::CIASException& x) {
-                decodeProblem(od, e, x.descriptionA());
+            if (!decodeAlone(od, e, one)) {
                 return;
             }
             if (one.cioFiles().empty()) {

@@ -179,6 +179,15 @@ token::Bytes ValueBytes(Session& s, const token::Token& t, const ias::CCioObject
     }
 }
 
+// `problems` and `complete`, over the whole CIA.
+void AddProblems(Json& d, const token::Token& t) {
+    d["problems"] = Json::array();
+    for (const token::Problem& p : t.problems()) {
+        d["problems"].push_back(ProblemJson(p));
+    }
+    d["complete"] = t.complete();
+}
+
 } // namespace
 
 token::Token ReadToken(Session& s, token::Token::Depth depth) {
@@ -285,12 +294,9 @@ int Info(Session& s) {
                                {"label", TextOrNull(info->label())},
                                {"version", info->version()}}
                         : Json();
-    d["problems"] = Json::array();
-    for (const token::Problem& p : t.problems()) {
-        d["problems"].push_back(ProblemJson(p));
-    }
-    if (!s.options().json) {
-        d.erase("problems");
+    if (s.options().json) {
+        AddProblems(d, t);
+    } else {
         ReportProblems(t);
     }
     Print(d, s.options().json);
@@ -347,11 +353,7 @@ int Dump(Session& s) {
         files.push_back(fj);
     }
     d["files"] = files;
-    d["problems"] = Json::array();
-    for (const token::Problem& p : t.problems()) {
-        d["problems"].push_back(ProblemJson(p));
-    }
-    d["complete"] = t.complete();
+    AddProblems(d, t);
     if (s.options().json) {
         Print(d, true);
     } else {
@@ -411,11 +413,7 @@ int List(Session& s, ListKind kind) {
         items.push_back(line);
     }
     d[kMembers[i]] = items;
-    d["problems"] = Json::array();
-    for (const token::Problem& p : t.problems()) {
-        d["problems"].push_back(ProblemJson(p));
-    }
-    d["complete"] = t.complete();
+    AddProblems(d, t);
     if (s.options().json) {
         Print(d, true);
     } else {
