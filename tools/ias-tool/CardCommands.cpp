@@ -368,7 +368,8 @@ int PinCommand(Session& s, PinOp op, const PinOptions& p) {
                       : op == PinOp::Change ? "change-pin"
                                             : "unblock-pin");
     d["reader"] = s.readerName();
-    d["pin"] = Hex(ias::CBlob(1, static_cast<char>(ref)));
+    // A number in JSON, "129 (0x81)" in text, as references are everywhere.
+    d["pin"] = s.options().json ? Json(ref) : Json(RefText(ref));
     d["result"] = op == PinOp::Verify ? "verified" : op == PinOp::Change ? "changed" : "unblocked";
     Print(d, s.options().json);
     return EXIT_OK;
