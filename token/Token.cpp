@@ -218,9 +218,11 @@ private:
         });
     }
 
-    // Tries EF.OD in each candidate application, PKCS #15 first, by path and
-    // then by AID (a card may refuse paths from the MF); the first that
-    // opens is the application. Without EF.DIR, the usual place 3F00/5015.
+    // Tries EF.OD in each candidate application, PKCS #15 first, by AID and
+    // then by path; the first that opens is the application. The AID costs
+    // one SELECT on every card, where a path from the MF costs a refused
+    // SELECT and a warm reset on a card that wants another P1 for the MF.
+    // Without EF.DIR, the usual place 3F00/5015.
     // `entries`: read EF.OD's content too (a walk that stops at EF.CIAInfo
     // only needs to know where EF.OD is).
     bool application(bool entries) {
@@ -230,14 +232,14 @@ private:
             const ias::CBlob aid = t.aid();
             const bool pkcs15 = aid == ias::CBlob(std::string(kPkcs15Aid, kPkcs15Aid + 12));
             std::vector<std::pair<int, ias::CCiaPath>> mine;
-            if (t.path().size() >= 2) {
-                ias::CCiaPath p;
-                p.setEfidOrPath(t.path());
-                mine.emplace_back(static_cast<int>(i), p);
-            }
             if (aid.size() > 0) {
                 ias::CCiaPath p;
                 p.setAid(aid);
+                mine.emplace_back(static_cast<int>(i), p);
+            }
+            if (t.path().size() >= 2) {
+                ias::CCiaPath p;
+                p.setEfidOrPath(t.path());
                 mine.emplace_back(static_cast<int>(i), p);
             }
             candidates.insert(pkcs15 ? candidates.begin() : candidates.end(), mine.begin(),

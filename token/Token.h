@@ -44,10 +44,12 @@ public:
 
     const FileRead& directory() const { return m_dir; }
     const std::vector<ias::CApplicationTemplate>& applications() const { return m_apps; }
-    /// The application the walk read, or null when none holds an EF.OD.
+    /// The EF.DIR template of the application the walk read, or null: no
+    /// template holds an EF.OD (the walk may then have found one at 3F00/5015:
+    /// see objectDirectory().selected).
     const ias::CApplicationTemplate* application() const;
-    /// Where EF.OD and EF.CIAInfo were opened from: the application's path,
-    /// or its AID when the card is reached that way.
+    /// Where EF.OD and EF.CIAInfo were opened from: the application's AID
+    /// (tried first), or its path when the card refuses the AID.
     const ias::CCiaPath& applicationPath() const { return m_base; }
     bool byAid() const { return m_byAid; }
 

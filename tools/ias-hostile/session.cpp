@@ -1,9 +1,11 @@
-// ias-hostile: whole sessions of an application (CIA walk through the public
-// readers, PIN operations, card recognition) against a card that lies. Every
+// ias-hostile: whole sessions of an application (CIA walk through the token
+// layer, PIN operations, card recognition) against a card that lies. Every
 // failure must arrive as ias::CIASException (IASGetVersion may throw anything);
 // a session that does not end within the time-out, a crash or a sanitizer
 // report fails the run. See --help.
 #include "session.h"
+
+#include "token/Token.h"
 
 #include <ias/ias.h>
 
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace hostile {
 
@@ -37,29 +40,43 @@ ias::CCiaPath pathOf(const ias::CBlob& efidOrPath) {
     return p;
 }
 
-// Touches what an application reads of each object.
+// Touches what an application reads of an object.
+std::size_t touch(const ias::CCioObject& o) {
+    return o.label().size() + o.authIdReference().size() + o.accessControlRules().size() +
+           static_cast<std::size_t>(o.flags() & 1) + static_cast<std::size_t>(o.choice() & 1);
+}
+
 template <class File> std::size_t objectsOf(ias::CIASCard& card, const ias::CCiaPath& path) {
     File file(card, path);
     file.load();
     std::size_t bytes = 0;
     for (const auto* o : file.objects()) {
-        bytes += o->label().size() + o->authIdReference().size() + o->accessControlRules().size();
-        bytes +=
-            static_cast<std::size_t>(o->flags() & 1) + static_cast<std::size_t>(o->choice() & 1);
+        bytes += touch(*o);
     }
     return bytes;
+}
+
+// Whether the walk recorded a problem for the file `name` opened at `path`.
+bool troubled(const token::Token& t, const std::string& name, const ias::CCiaPath& path) {
+    for (const token::Problem& p : t.problems()) {
+        if (p.file == name && p.path == path) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
 Tally::Tally() : steps(), refused(), escaped(0), sessions(0) {}
 
-// Runs one step; the library may refuse with CIASException and nothing else.
-template <class F> void Session::step(Step s, F&& body) {
+// Runs a step's body: true when the library refused it, as it may with
+// CIASException and nothing else.
+template <class F> bool Session::refused(Step s, F&& body) {
     try {
         body();
     } catch (const ias::CIASException&) {
-        ++m_tally.refused[s];
+        return true;
     } catch (const std::exception& e) {
         // IASGetVersion lets the library's internal exceptions through, but
         // none of those is a std::exception.
@@ -67,14 +84,21 @@ template <class F> void Session::step(Step s, F&& body) {
         std::fprintf(stderr, "ias-hostile: seed %u step %d: escaped %s\n", m_seed, s, e.what());
     } catch (...) {
         if (s == Recognition) {
-            ++m_tally.refused[s];
-            ++m_tally.steps[s];
-            return;
+            return true;
         }
         ++m_tally.escaped;
         std::fprintf(stderr, "ias-hostile: seed %u step %d: escaped a non-exception\n", m_seed, s);
     }
+    return false;
+}
+
+void Session::count(Step s, bool wasRefused) {
     ++m_tally.steps[s];
+    m_tally.refused[s] += wasRefused ? 1 : 0;
+}
+
+template <class F> void Session::step(Step s, F&& body) {
+    count(s, refused(s, body));
 }
 
 Session::Session(Tally& tally, std::string reader, std::uint32_t seed, unsigned timeout)
@@ -105,64 +129,50 @@ void Session::run() {
 }
 
 void Session::walk(ias::CIASCard& card) {
-    // The application from EF.DIR when the card tells it, else the usual one.
-    ias::CCiaPath app = pathOf(ias::_HB("3F005015"));
-    step(Directory, [&] {
-        ias::CApplicationDirectoryFile dir(card);
-        dir.load();
-        for (const ias::CApplicationTemplate& t : dir.applicationTemplates()) {
-            if (t.path().size() >= 2 && t.path().size() % 2 == 0) {
-                app = pathOf(t.path());
-            }
-        }
+    // The token layer records each refusal as a problem of its file; a step
+    // per file, refused when the walk recorded one for it.
+    token::Token t;
+    bool walked = false;
+    const bool refusedWhole = refused(Directory, [&] {
+        t = token::Token::read(card);
+        walked = true;
     });
-    ias::CObjectDirectoryFile::CioFileList files;
-    step(ObjectDirectory, [&] {
-        ias::CObjectDirectoryFile od(card, app + pathOf(ias::_HB("5031")));
-        od.load();
-        files = od.cioFiles();
-    });
-    step(CiaInfo, [&] {
-        ias::CCiaInfoFile info(card, app + pathOf(ias::_HB("5032")));
-        info.load();
-        m_sink += info.manufacturerId().size() + info.supportedAlgorithms().size();
-    });
-    if (files.empty()) { // EF.OD lied: try the sample layout
-        const char* ids[] = {"4402", "4403", "4404", "4405", "4401"};
-        const ias::CObjectDirectoryFile::CioChoice kinds[] = {
-            ias::CObjectDirectoryFile::PrivateKeys, ias::CObjectDirectoryFile::PublicKeys,
-            ias::CObjectDirectoryFile::Certificates,
-            ias::CObjectDirectoryFile::DataContainerObjects,
-            ias::CObjectDirectoryFile::AuthObjects};
-        for (int i = 0; i < 5; ++i) {
-            files.emplace_back(kinds[i], app + pathOf(ias::_HB(ids[i])));
-        }
+    if (!walked) {
+        count(Directory, refusedWhole);
+        return;
     }
-    for (const auto& entry : files) {
-        step(Objects, [&] {
-            switch (entry.first) {
-            case ias::CObjectDirectoryFile::PrivateKeys:
-                m_sink += objectsOf<ias::CPrivateKeyFile>(card, entry.second);
-                break;
-            case ias::CObjectDirectoryFile::PublicKeys:
-            case ias::CObjectDirectoryFile::TrustedPublicKeys:
-                m_sink += objectsOf<ias::CPublicKeyFile>(card, entry.second);
-                break;
-            case ias::CObjectDirectoryFile::Certificates:
-            case ias::CObjectDirectoryFile::TrustedCertificates:
-            case ias::CObjectDirectoryFile::UsefulCertificates:
-                m_sink += objectsOf<ias::CCertificateFile>(card, entry.second);
-                break;
-            case ias::CObjectDirectoryFile::DataContainerObjects:
-                m_sink += objectsOf<ias::CDataContainerFile>(card, entry.second);
-                break;
-            case ias::CObjectDirectoryFile::AuthObjects:
-                m_sink += objectsOf<ias::CAuthObjectFile>(card, entry.second);
-                break;
-            default:
-                break;
+    count(Directory, troubled(t, "EF.DIR", t.directory().path));
+    count(ObjectDirectory, troubled(t, "EF.OD", t.objectDirectory().path));
+    if (t.objectDirectory().selected) {
+        const bool touched = refused(CiaInfo, [&] {
+            const ias::CCiaInfoFile* info = t.ciaInfo();
+            m_sink += info ? info->manufacturerId().size() + info->supportedAlgorithms().size() : 0;
+        });
+        count(CiaInfo, touched || troubled(t, "EF.CIAInfo", t.ciaInfoFile().path));
+    }
+    for (std::size_t i = 0; i < t.files().size(); ++i) {
+        const token::FileRead& f = t.files()[i];
+        const bool touched = refused(Objects, [&] {
+            for (const token::CioEntry& e : t.entries()) {
+                m_sink += e.file == i && e.object != nullptr ? touch(*e.object) : 0;
             }
         });
+        count(Objects, touched || troubled(t, f.name, f.path));
+    }
+    if (!t.odEntries().empty()) {
+        return;
+    }
+    // EF.OD lied: the typed readers still meet the lying card, at the sample layout.
+    const ias::CCiaPath app =
+        t.objectDirectory().selected ? t.applicationPath() : pathOf(ias::_HB("3F005015"));
+    using Reader = std::size_t (*)(ias::CIASCard&, const ias::CCiaPath&);
+    const std::pair<const char*, Reader> sample[] = {{"4402", &objectsOf<ias::CPrivateKeyFile>},
+                                                     {"4403", &objectsOf<ias::CPublicKeyFile>},
+                                                     {"4404", &objectsOf<ias::CCertificateFile>},
+                                                     {"4405", &objectsOf<ias::CDataContainerFile>},
+                                                     {"4401", &objectsOf<ias::CAuthObjectFile>}};
+    for (const auto& file : sample) {
+        step(Objects, [&] { m_sink += file.second(card, app + pathOf(ias::_HB(file.first))); });
     }
 }
 

@@ -30,6 +30,8 @@ public:
     void run();
 
 private:
+    template <class F> bool refused(Step s, F&& body);
+    void count(Step s, bool wasRefused);
     template <class F> void step(Step s, F&& body);
     void walk(ias::CIASCard& card);
     void pins(ias::CIASCard& card);

@@ -1,8 +1,12 @@
-// The walk an application makes through the card's CIA with the public
-// readers only: EF.DIR, then the application's own path to EF.OD and
-// EF.CIAInfo, checked against the profile's files and the exact APDUs sent.
+// The walk an application makes through the card's CIA: by hand with the
+// public readers (EF.DIR, then the application's own path to EF.OD and
+// EF.CIAInfo, checked against the profile's files and the exact APDUs sent),
+// then whole through the token layer.
 #include "CardIT.h"
 
+#include "token/Token.h"
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -104,87 +108,53 @@ TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
     EXPECT_EQ(again.NewCommands(), select("00A40204025032", "04"));
     reopened.load();
     EXPECT_EQ(again.NewCommands().size(), t0 ? 4u : 2u); // nothing but the READ BINARY added
+}
 
-    // Every directory file EF.OD names, and every object in it, as the card
-    // description in scripts/gen-cards has them (the EC keys of the IAS ECC
-    // sample are skipped). Each file costs one FCP-bearing SELECT and
-    // ceil(size / 231) READ BINARY: the DF is already selected.
+// The token layer's walk of the whole CIA: every directory file EF.OD names
+// and every object in it as the card description in scripts/gen-cards has
+// them (the EC keys of the IAS ECC sample are kinds the library does not
+// decode), at the least the file protocol allows: one FCP-bearing SELECT per
+// file and ceil(size / 231) READ BINARY, the application's DF selected once.
+TEST_F(CiaWalkIT, TokenWalksEveryFileAtTheLeast) {
+    const bool t0 = cardit::ProfileIsT0();
     const std::vector<std::string> described =
-        t0 ? std::vector<std::string>{"User PIN|PUK", "Signature key", "Signature key (public)",
-                                      "Signature certificate", "Card holder data"}
-           : std::vector<std::string>{"User PIN|Signature PIN|PUK",
-                                      "Authentication key|Signature key",
+        t0 ? std::vector<std::string>{"Signature key", "Signature key (public)",
+                                      "Signature certificate", "Card holder data", "User PIN|PUK"}
+           : std::vector<std::string>{"Authentication key|Signature key",
                                       "Authentication key (public)|Signature key (public)",
                                       "Authentication certificate|Signature certificate",
-                                      "Card holder data|Chip serial number"};
-    const std::vector<int> aodfFirst = {8, 0, 1, 4, 7}; // EF.OD order: AODF last
-    std::vector<std::string> found;
-    for (int choice : aodfFirst) {
-        ias::CCiaPath path;
-        for (const auto& entry : od.cioFiles()) {
-            if (entry.first == choice) {
-                path = entry.second;
-            }
+                                      "Card holder data|Chip serial number",
+                                      "User PIN|Signature PIN|PUK"};
+    card.reset(); // nothing selected but the MF
+    TraceMark mark;
+    const token::Token t = token::Token::read(card);
+    const Wire wire = mark.NewCommands();
+    for (const token::Problem& p : t.problems()) {
+        ADD_FAILURE() << p.file << " " << token::Problem::stageName(p.stage) << ": " << p.message;
+    }
+    std::vector<std::string> found(t.files().size());
+    for (const token::CioEntry& e : t.entries()) {
+        if (e.object != nullptr) {
+            found[e.file] += (found[e.file].empty() ? "" : "|") + Text(e.object->label());
         }
-        if (t0) { // the T=0 sample goes by the application's AID, as above
-            const ias::CBlob full = path.efidOrPath();
-            path = appPath + PathOf(full.substr(full.size() - 2, 2));
-        }
-        TraceMark fileMark;
-        std::string labels;
-        auto collect = [&](const auto& objects) {
-            for (const auto* o : objects) {
-                labels += (labels.empty() ? "" : "|") + Text(o->label());
-            }
-        };
-        unsigned int size = 0;
-        switch (choice) {
-        case 8: {
-            ias::CAuthObjectFile f(card, path);
-            f.load();
-            collect(f.objects());
-            size = f.size();
-            const auto* pin = dynamic_cast<const ias::CCioPasswordAuth*>(f.objects()[0]);
-            ASSERT_NE(pin, nullptr);
-            EXPECT_EQ(pin->pwdReference(), 0x81);
-            break;
-        }
-        case 0: {
-            ias::CPrivateKeyFile f(card, path);
-            f.load();
-            collect(f.objects());
-            size = f.size();
-            break;
-        }
-        case 1: {
-            ias::CPublicKeyFile f(card, path);
-            f.load();
-            collect(f.objects());
-            size = f.size();
-            break;
-        }
-        case 4: {
-            ias::CCertificateFile f(card, path);
-            f.load();
-            collect(f.objects());
-            size = f.size();
-            break;
-        }
-        default: {
-            ias::CDataContainerFile f(card, path);
-            f.load();
-            collect(f.objects());
-            size = f.size();
-        }
-        }
-        found.push_back(labels);
-        int fileSelects = 0, fileReads = 0;
-        for (const std::string& c : fileMark.NewCommands()) {
-            fileSelects += c.compare(2, 2, "A4") == 0;
-            fileReads += c.compare(2, 2, "B0") == 0;
-        }
-        EXPECT_EQ(fileSelects, 1) << labels;
-        EXPECT_EQ(fileReads, static_cast<int>((size + 230) / 231)) << labels;
     }
     EXPECT_EQ(found, described);
+    const auto pin = std::find_if(t.entries().begin(), t.entries().end(), [](const auto& e) {
+        return e.template as<ias::CCioPasswordAuth>() != nullptr;
+    }); // the first PIN: the user PIN
+    ASSERT_NE(pin, t.entries().end());
+    EXPECT_EQ(pin->as<ias::CCioPasswordAuth>()->pwdReference(), 0x81);
+
+    int selects = 0, reads = 0, leastReads = 0;
+    for (const std::string& c : wire) {
+        selects += c.compare(2, 2, "A4") == 0;
+        reads += c.compare(2, 2, "B0") == 0;
+    }
+    std::vector<token::FileRead> files = {t.directory(), t.objectDirectory(), t.ciaInfoFile()};
+    files.insert(files.end(), t.files().begin(), t.files().end());
+    for (const token::FileRead& f : files) {
+        leastReads += static_cast<int>((f.size + 230) / 231);
+    }
+    EXPECT_EQ(selects, static_cast<int>(files.size()) + 1) << ::testing::PrintToString(wire);
+    EXPECT_EQ(reads, leastReads) << ::testing::PrintToString(wire);
 }
