@@ -105,6 +105,7 @@ std::vector<ReaderState> Connection::readers() {
             r.present = (s & SCARD_STATE_PRESENT) != 0;
             r.exclusive = (s & SCARD_STATE_EXCLUSIVE) != 0;
             r.mute = (s & SCARD_STATE_MUTE) != 0;
+            r.events = (s >> 16) & 0xFFFF;
             if (r.present && !r.mute) {
                 const DWORD n = states[i].cbAtr < sizeof states[i].rgbAtr
                                     ? states[i].cbAtr

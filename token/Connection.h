@@ -31,6 +31,9 @@ struct ReaderState {
     bool exclusive = false;         ///< another application holds the card exclusively
     bool mute = false;              ///< the card gave no ATR
     std::vector<unsigned char> atr; ///< empty when no card or a mute one
+    /// pcscd's count of insertions and removals in this reader: a card taken
+    /// out and put back in between two listings changes it.
+    unsigned long events = 0;
 };
 
 /// One PC/SC context. Not copyable; one thread at a time.

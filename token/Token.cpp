@@ -4,6 +4,7 @@
 #include "token/DerReader.h"
 #include "token/PathText.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <new>
@@ -331,16 +332,17 @@ private:
             const std::string key = PathText(f.path);
             const auto again = seen.find(key);
             if (again != seen.end()) {
+                // Listed again: the objects are those of the first listing.
                 const FileRead& first = m_t.m_files[again->second];
                 f.selected = first.selected;
-                f.read = first.read;
                 f.fcp = first.fcp;
                 f.size = first.size;
-                f.content = first.content;
-            } else {
-                seen[key] = m_t.m_files.size();
-                readFile(f);
+                f.sameAs = static_cast<int>(again->second);
+                m_t.m_files.push_back(f);
+                continue;
             }
+            seen[key] = m_t.m_files.size();
+            readFile(f);
             m_t.m_files.push_back(f);
             if (f.read) {
                 elements(m_t.m_files.size() - 1);
@@ -396,12 +398,15 @@ ias::CCiaPath Token::resolve(const ias::CCiaPath& path) const {
     if (!m_byAid || !app || path.aid().size() > 0) {
         return path;
     }
-    const ias::CBlob df = app->path(), fids = path.efidOrPath();
-    if (df.size() < 2 || fids.size() <= df.size() || !(fids.substr(0, df.size()) == df)) {
+    // Compared and cut as Bytes: a path from the card may be longer than a
+    // blob can be cut.
+    const Bytes df = ToBytes(app->path()), fids = ToBytes(path.efidOrPath());
+    if (df.size() < 2 || fids.size() <= df.size() ||
+        !std::equal(df.begin(), df.end(), fids.begin())) {
         return path;
     }
     ias::CCiaPath rest;
-    rest.setEfidOrPath(fids.substr(df.size(), fids.size() - df.size()));
+    rest.setEfidOrPath(ToBlob(fids.data() + df.size(), fids.size() - df.size()));
     ias::CCiaPath out = m_base + rest;
     out.setIndex(path.index());
     out.setLength(path.length());

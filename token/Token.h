@@ -28,6 +28,9 @@ struct FileRead {
     ias::CFileControlParameters fcp;
     unsigned int size = 0; ///< from the FCP
     Bytes content;
+    /// A directory file EF.OD lists again: the index in Token::files() of
+    /// the first listing, which holds its content and objects; else -1.
+    int sameAs = -1;
 };
 
 class Token {

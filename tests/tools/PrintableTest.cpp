@@ -30,10 +30,40 @@ TEST(Printable, EscapesWhatATerminalWouldActOn) {
     }
 }
 
-TEST(Printable, ReferencesReadTheSameEverywhere) {
-    EXPECT_EQ(tool::RefText(129), "129 (0x81)");
-    EXPECT_EQ(tool::RefText(1), "1 (0x01)");
-    EXPECT_EQ(tool::RefText(300), "300 (0x12C)");
+TEST(PinInput, ReferencesAreWholeNumbersThatFitAByte) {
+    struct Case {
+        const char* text;
+        bool numeric;
+        int reference; // when numeric
+    };
+    const Case cases[] = {{"81", true, 0x81}, {"0x81", true, 0x81}, {"0X1", true, 0x01},
+                          {"A1", true, 0xA1}, {"CAFE", false, 0},   {"User PIN", false, 0},
+                          {"0x", false, 0}};
+    for (const Case& c : cases) {
+        unsigned char ref = 0;
+        EXPECT_EQ(tool::ParsePinReference(c.text, ref), c.numeric) << c.text;
+        if (c.numeric) {
+            EXPECT_EQ(ref, c.reference) << c.text;
+        }
+    }
+    // Numbers that do not fit a byte are refused, never cut to one.
+    for (const char* big : {"181", "0x100", "0x0181"}) {
+        unsigned char ref = 0;
+        EXPECT_THROW(tool::ParsePinReference(big, ref), tool::Failure) << big;
+    }
+}
+
+TEST(PinInput, ApduTextMasksTheDataOfPinCommands) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0020008104 31323334", "00 20 00 81 04 ** ** ** **"},
+        {"002C028208 3132333435363738", "00 2C 02 82 08 ** ** ** ** ** ** ** **"},
+        {"0021008102 3132 00", "00 21 00 81 02 ** ** 00"}, // Le stays visible
+        {"00A4000C02 3F00", "00 A4 00 0C 02 3F 00"},
+        {"0020008100", "00 20 00 81 00"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(tool::ApduText(ias::_HB(c.first)), c.second) << c.first;
+    }
 }
 
 } // namespace

@@ -260,7 +260,7 @@ void PinApdu(Session& s, const char* what, unsigned char ins, unsigned char p1, 
     }
     if (sw != 0x9000) {
         throw Failed(
-            std::string(what) + " of PIN " + Hex(ias::CBlob(1, static_cast<char>(ref))),
+            std::string(what) + " of PIN " + RefText(ref),
             ias::CIASException(ias::CIASException::IAS_ERR_CARD_FRAMEWORK, 0, "IsoException", sw));
     }
 }

@@ -3,6 +3,7 @@
 // failed, the rest is shown, and the exit code says "partial".
 #include "Tool.h"
 
+#include "token/CardType.h"
 #include "token/CioKinds.h"
 #include "token/DerReader.h"
 #include "token/PathText.h"
@@ -179,21 +180,32 @@ token::Bytes ValueBytes(Session& s, const token::Token& t, const ias::CCioObject
     }
 }
 
-// `problems` and `complete`, over the whole CIA.
-void AddProblems(Json& d, const token::Token& t) {
+// `problems` and `complete`, over the whole CIA; `objectErrors`: an object
+// whose attributes the library refused part way.
+void AddProblems(Json& d, const token::Token& t, bool objectErrors = false) {
     d["problems"] = Json::array();
     for (const token::Problem& p : t.problems()) {
         d["problems"].push_back(ProblemJson(p));
     }
-    d["complete"] = t.complete();
+    d["complete"] = t.complete() && !objectErrors;
+}
+
+// An object (or file) the renderers marked with an error of its own.
+bool HasError(const Json& j) {
+    return j.contains("error");
 }
 
 } // namespace
 
-token::Token ReadToken(Session& s, token::Token::Depth depth) {
+const token::Token& ReadToken(Session& s, token::Token::Depth depth) {
+    if (s.walked && (s.walkedDepth == token::Token::Everything || depth == s.walkedDepth)) {
+        return *s.walked;
+    }
     ias::CIASCard& card = s.card();
     s.note("library reads the CIA (its APDUs are not shown)");
-    return token::Token::read(card, depth);
+    s.walked.reset(new token::Token(token::Token::read(card, depth)));
+    s.walkedDepth = depth;
+    return *s.walked;
 }
 
 Json FileJson(const token::FileRead& f) {
@@ -209,6 +221,9 @@ Json FileJson(const token::FileRead& f) {
     j["path"] = PathJson(f.path);
     if (f.choice >= 0 && !(f.listed == f.path)) {
         j["listedPath"] = PathJson(f.listed);
+    }
+    if (f.sameAs >= 0) {
+        j["sameAs"] = f.sameAs; // listed again: its objects are under that listing
     }
     j["size"] = f.selected ? Json(f.size) : Json();
     if (!f.selected) {
@@ -238,7 +253,7 @@ Json ProblemJson(const token::Problem& p) {
                 {"sw", p.sw ? Json(token::Hex(token::Bytes{static_cast<unsigned char>(p.sw >> 8),
                                                            static_cast<unsigned char>(p.sw)}))
                             : Json()},
-                {"pcsc", p.pcsc ? Json(PcscName(p.pcsc)) : Json()},
+                {"pcsc", p.pcsc ? Json(PcscText(p.pcsc)) : Json()},
                 {"message", p.message},
                 {"offset", p.offset < 0 ? Json() : Json(p.offset)}};
 }
@@ -253,13 +268,13 @@ std::string ProblemText(const token::Problem& p) {
         return out + " failed: card answered " + sw + " (" + SwMeaning(p.sw) + ")";
     }
     if (p.pcsc) {
-        return out + " failed: PC/SC error " + PcscName(p.pcsc);
+        return out + " failed: PC/SC error " + PcscText(p.pcsc);
     }
     return out + " failed: " + Printable(p.message);
 }
 
-int ExitFor(const token::Token& t) {
-    return t.complete() ? EXIT_OK : EXIT_PARTIAL;
+int ExitFor(const token::Token& t, bool objectErrors) {
+    return t.complete() && !objectErrors ? EXIT_OK : EXIT_PARTIAL;
 }
 
 void ReportProblems(const token::Token& t) {
@@ -271,18 +286,11 @@ void ReportProblems(const token::Token& t) {
 int Info(Session& s) {
     Json d = Document("info");
     d.update(CardIdentity(s));
-    std::vector<char> reader(s.readerName().begin(), s.readerName().end());
-    reader.push_back('\0');
-    ias::IasVersion version = 0;
-    try {
-        ias::IASGetVersion(reader.data(), version);
-        d["cardType"] = version == ias::IAS_VERSION_IASECC ? "IAS ECC" : "IAS";
-    } catch (...) {
-        // IASGetVersion throws types an application cannot name: the card is
-        // not one the configuration lists, or has no IAS application.
-        d["cardType"] = nullptr;
-    }
-    const token::Token t = ReadToken(s, token::Token::Application);
+    // Decided on this connection, from EF.DIR and EF.ATR/INFO: no second
+    // connection as ias::IASGetVersion would open.
+    const token::Token& t = ReadToken(s, token::Token::Application);
+    const char* type = token::CardType::name(token::CardType::probe(s.card(), t));
+    d["cardType"] = *type ? Json(type) : Json();
     const ias::CApplicationTemplate* app = t.application();
     d["application"] = app ? ApplicationJson(*app) : Json();
     if (app) {
@@ -300,14 +308,15 @@ int Info(Session& s) {
         ReportProblems(t);
     }
     Print(d, s.options().json);
-    return ExitFor(t);
+    return ExitFor(t, false);
 }
 
 int Dump(Session& s) {
     Json d = Document("dump");
     d.update(CardIdentity(s));
-    const token::Token t = ReadToken(s);
+    const token::Token& t = ReadToken(s);
     Json files = Json::array();
+    bool objectErrors = false;
 
     Json dir = FileJson(t.directory());
     dir["problems"] = ProblemsOf(t, t.directory());
@@ -317,7 +326,7 @@ int Dump(Session& s) {
     }
     files.push_back(dir);
 
-    if (!t.objectDirectory().path.isNull()) {
+    if (!t.objectDirectory().name.empty()) {
         Json od = FileJson(t.objectDirectory());
         od["problems"] = ProblemsOf(t, t.objectDirectory());
         od["entries"] = Json::array();
@@ -328,7 +337,7 @@ int Dump(Session& s) {
         }
         files.push_back(od);
     }
-    if (!t.ciaInfoFile().path.isNull()) {
+    if (!t.ciaInfoFile().name.empty()) {
         Json info = FileJson(t.ciaInfoFile());
         info["problems"] = ProblemsOf(t, t.ciaInfoFile());
         if (t.ciaInfo()) {
@@ -336,6 +345,7 @@ int Dump(Session& s) {
                 info.update(CiaInfoJson(*t.ciaInfo()));
             } catch (const ias::CIASException& e) {
                 info["error"] = e.descriptionA();
+                objectErrors = true;
             }
         }
         files.push_back(info);
@@ -348,22 +358,23 @@ int Dump(Session& s) {
         for (const token::CioEntry& e : t.entries()) {
             if (e.file == i) {
                 fj["objects"].push_back(EntryJson(t, e));
+                objectErrors = objectErrors || (HasError(fj["objects"].back()) && e.error.empty());
             }
         }
         files.push_back(fj);
     }
     d["files"] = files;
-    AddProblems(d, t);
+    AddProblems(d, t, objectErrors);
     if (s.options().json) {
         Print(d, true);
     } else {
         PrintDumpText(d);
     }
-    if (!t.complete()) {
-        std::cerr << "ias-tool: " << t.problems().size()
-                  << " file(s) or element(s) could not be read or decoded; shown in place\n";
+    if (!t.complete() || objectErrors) {
+        std::cerr << "ias-tool: some files or elements could not be read or decoded; "
+                     "shown in place\n";
     }
-    return ExitFor(t);
+    return ExitFor(t, objectErrors);
 }
 
 int List(Session& s, ListKind kind) {
@@ -375,9 +386,10 @@ int List(Session& s, ListKind kind) {
     const int i = static_cast<int>(kind);
     Json d = Document(kCommands[i]);
     d["reader"] = s.readerName();
-    const token::Token t = ReadToken(s);
+    const token::Token& t = ReadToken(s);
     d["reader"] = s.readerName();
     Json items = Json::array();
+    bool objectErrors = false;
     for (const token::CioEntry& e : t.entries()) {
         if (!kHolds[i](e.fileChoice)) {
             continue;
@@ -407,13 +419,14 @@ int List(Session& s, ListKind kind) {
             line["authId"] = o["authId"];
             line["pin"] = o["pin"];
         }
-        if (o.contains("error")) {
+        if (HasError(o)) {
             line["error"] = o["error"];
+            objectErrors = objectErrors || e.error.empty();
         }
         items.push_back(line);
     }
     d[kMembers[i]] = items;
-    AddProblems(d, t);
+    AddProblems(d, t, objectErrors);
     if (s.options().json) {
         Print(d, true);
     } else {
@@ -446,11 +459,11 @@ int List(Session& s, ListKind kind) {
         }
         ReportProblems(t);
     }
-    return ExitFor(t);
+    return ExitFor(t, objectErrors);
 }
 
 int ReadCert(Session& s, const std::string& which, bool der) {
-    const token::Token t = ReadToken(s);
+    const token::Token& t = ReadToken(s);
     const token::CioEntry& e = Find(t, which, token::CioKinds::holdsCertificates, "certificate");
     const auto* x = e.as<ias::CCioX509Certificate>();
     if (!x) {
@@ -491,7 +504,7 @@ int ReadCert(Session& s, const std::string& which, bool der) {
     Json d = Document("read-cert");
     d["id"] = HexOrNull(e.id);
     d["label"] = TextOrNull(e.label);
-    d["path"] = PathJson(ias::CCiaPath(x->value().value()));
+    d["path"] = x->value().type() == 2 ? PathJson(ias::CCiaPath(x->value().value())) : Json();
     d["subject"] = name(X509_get_subject_name(cert));
     d["issuer"] = name(X509_get_issuer_name(cert));
     d["notBefore"] =
@@ -516,7 +529,7 @@ int ReadCert(Session& s, const std::string& which, bool der) {
 }
 
 int ReadData(Session& s, const std::string& which, const PinOptions& p, bool raw) {
-    const token::Token t = ReadToken(s);
+    const token::Token& t = ReadToken(s);
     const token::CioEntry& e = Find(t, which, token::CioKinds::holdsData, "data object");
     if (!p.pin.empty()) {
         VerifyPin(s, p);
@@ -535,11 +548,12 @@ int ReadData(Session& s, const std::string& which, const PinOptions& p, bool raw
                                          ", whose value libias does not decode"};
     }
     token::Bytes bytes = ValueBytes(s, t, *value, "the data object");
-    // A value that is one TLV element followed by nothing but the file's
-    // filler is shown without the filler; anything else is shown whole.
+    // A whole file that holds one TLV element and then nothing but filler is
+    // shown without the filler; a path with index and length is exact.
     token::DerReader r(bytes.data(), bytes.size());
     token::DerReader::Element first;
-    if (bytes.size() > 1 && r.next(first)) {
+    const bool wholeFile = value->type() != 2 || ias::CCiaPath(value->value()).index() < 0;
+    if (wholeFile && bytes.size() > 1 && r.next(first)) {
         r.skipFiller();
         if (r.atEnd()) {
             bytes.resize(first.size);
@@ -565,7 +579,7 @@ unsigned char PinReference(Session& s, const std::string& text) {
     if (ParsePinReference(text, reference)) {
         return reference;
     }
-    const token::Token t = ReadToken(s);
+    const token::Token& t = ReadToken(s);
     for (const token::CioEntry& e : t.entries()) {
         const auto* pin = e.as<ias::CCioPasswordAuth>();
         if (!pin || e.fileChoice != 8 || std::string(e.label.begin(), e.label.end()) != text) {

@@ -63,7 +63,8 @@ std::string Scalar(const Json& v) {
     if (IsPath(v)) {
         return PathJsonText(v);
     }
-    return v.is_string() ? Printable(v.get<std::string>()) : v.dump();
+    return v.is_string() ? Printable(v.get<std::string>())
+                         : v.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 // The text form of the other commands: the JSON document laid out as indented

@@ -103,19 +103,6 @@ std::string Hex(const ias::CBlob& b, const char* separator) {
     return out;
 }
 
-std::string Text(const ias::CBlob& b) {
-    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
-}
-
-std::string PathText(const ias::CCiaPath& path) {
-    const std::string fids = Hex(path.efidOrPath(), "");
-    std::string out = path.aid().size() ? "aid " + Hex(path.aid(), "") + ":" : "";
-    for (std::size_t i = 0; i < fids.size(); i += 4) {
-        out += (i ? "/" : "") + fids.substr(i, 4);
-    }
-    return out;
-}
-
 std::string SwMeaning(unsigned int sw) {
     const std::size_t n = sizeof kStatusWords / sizeof kStatusWords[0];
     std::string m = Lookup(kStatusWords, n, sw);
@@ -154,6 +141,11 @@ std::string SwMeaning(unsigned int sw) {
 
 std::string PcscName(unsigned long code) {
     return Lookup(kPcscCodes, sizeof kPcscCodes / sizeof kPcscCodes[0], code);
+}
+
+std::string PcscText(unsigned long code) {
+    const std::string name = PcscName(code);
+    return "0x" + Hex4(code, 8) + (name.empty() ? "" : " (" + name + ")");
 }
 
 Failure Failed(const std::string& what, const ias::CIASException& e) {

@@ -4,6 +4,7 @@
 #define IAS_TOOL_SESSION_H
 
 #include "token/Connection.h"
+#include "token/Token.h"
 
 #include <ias/ias.h>
 
@@ -54,6 +55,12 @@ private:
     token::Connection m_connection;
     std::string m_reader;
     std::unique_ptr<ias::CIASCard> m_card;
+
+public:
+    /// The command's walk of the card's CIA, once read (ReadToken keeps it,
+    /// so a PIN named by its label costs no second walk).
+    std::unique_ptr<token::Token> walked;
+    token::Token::Depth walkedDepth = token::Token::Application;
 };
 
 /// True for the instructions whose command data is a PIN or PUK: VERIFY,

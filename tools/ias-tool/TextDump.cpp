@@ -118,6 +118,12 @@ void PrintDumpText(const Json& d) {
         }
         std::cout << (f["size"].is_null() ? "" : ", " + f["size"].dump() + " bytes") << "\n";
         Problems(f, "  ");
+        if (f.contains("error")) {
+            std::cout << "  ! " << Printable(f["error"].get<std::string>()) << "\n";
+        }
+        if (f.contains("sameAs")) {
+            std::cout << "  (listed again: its objects are shown at its first listing)\n";
+        }
         if (f.contains("applications")) {
             for (const Json& a : f["applications"]) {
                 std::cout << "  application "

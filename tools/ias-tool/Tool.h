@@ -43,13 +43,12 @@ struct Failure {
 Failure Failed(const std::string& what, const ias::CIASException& e);
 
 std::string Hex(const ias::CBlob& b, const char* separator = " ");
-std::string Text(const ias::CBlob& b);
-/// "3F00/5015/5031", with "aid A0...:" in front when the path has an AID.
-std::string PathText(const ias::CCiaPath& path);
 /// The ISO/IEC 7816-4 meaning of a status word, or "" when not in the table.
 std::string SwMeaning(unsigned int sw);
 /// "SCARD_E_NO_SMARTCARD" for 0x8010000C, or "" when unknown.
 std::string PcscName(unsigned long code);
+/// "0x8010002F (SCARD_E_...)", the name when it is known.
+std::string PcscText(unsigned long code);
 /// The name atr.cnf (below $QV_PATH, else /etc/Quovanta) gives the ATR, or "".
 std::string CardName(const ias::CBlob& atr);
 
@@ -75,8 +74,9 @@ std::string Printable(const std::string& text);
 /// A reference as people and the card both read it: "129 (0x81)".
 std::string RefText(long reference);
 
-/// The card's CIA through the token layer, as one command reads it.
-token::Token ReadToken(Session& s, token::Token::Depth depth = token::Token::Everything);
+/// The card's CIA through the token layer, read once per command (a deeper
+/// walk than the one kept reads again).
+const token::Token& ReadToken(Session& s, token::Token::Depth depth = token::Token::Everything);
 /// A file's name, path, size, FCP and compact security attributes.
 Json FileJson(const token::FileRead& f);
 /// A problem of the walk: file, path, stage, status word or PC/SC code, message, offset.
@@ -91,12 +91,14 @@ Json PinOf(const token::Token& t, const token::Bytes& authId);
 Json NameText(const token::Bytes& der);
 /// The dump document as text: what a person needs; --json has the rest.
 void PrintDumpText(const Json& dump);
-/// EXIT_OK, or EXIT_PARTIAL when the walk recorded any problem.
-int ExitFor(const token::Token& t);
+/// EXIT_OK, or EXIT_PARTIAL when the walk recorded any problem or an object
+/// showed an error of its own (`objectErrors`).
+int ExitFor(const token::Token& t, bool objectErrors);
 /// Reports the walk's problems on standard error, one line each.
 void ReportProblems(const token::Token& t);
 
-/// A PIN reference given as a hex byte ("81", "0x81") or an AODF label.
+/// The reference of the PIN whose AODF label is `text` (the walk is the
+/// command's own, read once); Failure when there is none or it does not fit a byte.
 unsigned char PinReference(Session& s, const std::string& text);
 
 /// Prints the document as JSON or as indented text.

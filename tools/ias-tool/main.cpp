@@ -17,7 +17,7 @@ const char* const kExitCodes =
     "  2  no reader, no card, unknown reader or a PC/SC failure\n"
     "  3  the card refused a command (status word shown)\n"
     "  4  wrong PIN (tries left shown) or PIN blocked\n"
-    "  5  bad card data (a file that does not decode)\n"
+    "  5  bad card data (a certificate or data object that cannot be read)\n"
     "  6  partial: some files or objects of the card could not be read or\n"
     "     decoded (the output shows which)\n"
     "  7  internal error (an unexpected exception)\n"
