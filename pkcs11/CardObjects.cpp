@@ -1,0 +1,379 @@
+#include "CardObjects.h"
+
+#include "token/CioKinds.h"
+#include "token/DerReader.h"
+
+#include <openssl/x509.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace p11 {
+
+namespace {
+
+Value V(const token::Bytes& b) {
+    return Value(b.begin(), b.end());
+}
+
+// An INTEGER's contents without the sign byte a positive one may carry.
+Value Unsigned(const token::DerReader::Element& e) {
+    const unsigned char* p = e.contents;
+    std::size_t n = e.length;
+    while (n > 1 && *p == 0x00) {
+        ++p;
+        --n;
+    }
+    return Value(p, p + n);
+}
+
+// Modulus and public exponent from an RSAPublicKey or a SubjectPublicKeyInfo
+// holding one; false for anything else.
+bool RsaNumbers(const unsigned char* der, std::size_t size, Value& n, Value& e) {
+    token::DerReader r(der, size);
+    token::DerReader::Element outer, first, second;
+    if (!r.next(outer) || outer.firstByte != 0x30) {
+        return false;
+    }
+    token::DerReader parts = outer.children();
+    if (!parts.next(first) || !parts.next(second)) {
+        return false;
+    }
+    if (first.firstByte == 0x02 && second.firstByte == 0x02) {
+        n = Unsigned(first);
+        e = Unsigned(second);
+        return !n.empty() && !e.empty();
+    }
+    // SubjectPublicKeyInfo: the BIT STRING holds the RSAPublicKey after its
+    // unused-bits byte.
+    if (first.firstByte == 0x30 && second.firstByte == 0x03 && second.length > 1) {
+        return RsaNumbers(second.contents + 1, second.length - 1, n, e);
+    }
+    return false;
+}
+
+CK_ULONG Bits(const Value& modulus) {
+    if (modulus.empty()) {
+        return 0;
+    }
+    CK_ULONG bits = (modulus.size() - 1) * 8;
+    for (unsigned char top = modulus[0]; top; top >>= 1) {
+        ++bits;
+    }
+    return bits;
+}
+
+// What one X.509 certificate gives the objects: names, serial, key numbers.
+struct CertFacts {
+    Value der, subject, issuer, serial, modulus, exponent;
+};
+
+bool ParseCertificate(const token::Bytes& bytes, CertFacts& f) {
+    const unsigned char* p = bytes.data();
+    std::unique_ptr<X509, decltype(&X509_free)> x(
+        d2i_X509(nullptr, &p, static_cast<long>(bytes.size())), X509_free);
+    if (!x) {
+        return false;
+    }
+    f.der.assign(bytes.data(), p); // the certificate alone, without the file's filler
+    auto encode = [](const auto* object, auto i2d) {
+        unsigned char* out = nullptr;
+        const int len = i2d(object, &out);
+        Value v(out, out + (len > 0 ? len : 0));
+        OPENSSL_free(out);
+        return v;
+    };
+    f.subject = encode(X509_get_subject_name(x.get()), i2d_X509_NAME);
+    f.issuer = encode(X509_get_issuer_name(x.get()), i2d_X509_NAME);
+    f.serial = encode(X509_get_serialNumber(x.get()), i2d_ASN1_INTEGER);
+    const Value spki = encode(X509_get_X509_PUBKEY(x.get()), i2d_X509_PUBKEY);
+    RsaNumbers(spki.data(), spki.size(), f.modulus, f.exponent);
+    return true;
+}
+
+void CommonStorage(Attributes& a, CK_OBJECT_CLASS cls, const token::CioEntry& e, bool isPrivate) {
+    a.setUlong(CKA_CLASS, cls);
+    a.setBool(CKA_TOKEN, true);
+    a.setBool(CKA_PRIVATE, isPrivate);
+    a.setBool(CKA_MODIFIABLE, false);
+    a.setBool(CKA_COPYABLE, false);
+    a.setBool(CKA_DESTROYABLE, false);
+    a.set(CKA_LABEL, V(e.label));
+}
+
+void KeyCommon(Attributes& a, const token::CioEntry& e, CK_KEY_TYPE type) {
+    a.setUlong(CKA_KEY_TYPE, type);
+    a.set(CKA_ID, V(e.id));
+    a.set(CKA_START_DATE, Value());
+    a.set(CKA_END_DATE, Value());
+    a.setBool(CKA_DERIVE, false);
+    a.setBool(CKA_LOCAL, false);
+    a.setUlong(CKA_KEY_GEN_MECHANISM, CK_UNAVAILABLE_INFORMATION);
+}
+
+bool Usage(unsigned int usage, unsigned int bit) {
+    return usage != 0xFFFFFFFFu && (usage & (1u << bit)) != 0;
+}
+
+} // namespace
+
+bool CardObjects::loginRequired() const {
+    for (const Object& o : m_objects) {
+        if (o.pin >= 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
+                               CK_OBJECT_HANDLE& nextHandle) {
+    CardObjects c;
+    // The PINs: every PIN of the AODF but unblocking and SO PINs; kept
+    // below only when an object names it.
+    std::vector<Pin> all;
+    for (const token::CioEntry& e : t.entries()) {
+        const auto* p = e.as<ias::CCioPasswordAuth>();
+        if (!p || e.fileChoice != 8 || e.choice != token::CioKinds::Universal) {
+            continue;
+        }
+        Pin pin;
+        try {
+            pin.label = std::string(e.label.begin(), e.label.end());
+            pin.authId = e.id;
+            const int ref = p->pwdReference();
+            pin.flags = p->pwdFlags();
+            if (ref < 0 || ref > 0xFF || (pin.flags & (Pin::Unblocking | Pin::SecurityOfficer))) {
+                continue;
+            }
+            pin.reference = static_cast<unsigned char>(ref);
+            pin.pwdType = p->pwdType();
+            pin.minLength = static_cast<unsigned long>(std::max(0, p->minLength()));
+            pin.maxLength = static_cast<unsigned long>(std::max(0, p->maxLength()));
+            pin.storedLength = static_cast<unsigned long>(std::max(0, p->storedLength()));
+            pin.padDefined = p->padCharDefined();
+            pin.padChar = static_cast<unsigned char>(p->padChar());
+        } catch (const ias::CIASException&) {
+            continue;
+        }
+        all.push_back(pin);
+    }
+    auto pinOf = [&](const token::Bytes& authId) -> int {
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!authId.empty() && all[i].authId == authId) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    };
+
+    // Certificates first: their values give the keys' numbers.
+    std::vector<std::pair<token::Bytes, CertFacts>> certs;
+    for (const token::CioEntry& e : t.entries()) {
+        const auto* x = e.as<ias::CCioX509Certificate>();
+        if (!x) {
+            continue;
+        }
+        CertFacts f;
+        try {
+            const ias::CCioObjectValue v = x->value();
+            const token::Bytes bytes = v.type() == 1   ? token::ToBytes(v.value())
+                                       : v.type() == 2 ? t.readValue(card, ias::CCiaPath(v.value()))
+                                                       : token::Bytes();
+            if (!ParseCertificate(bytes, f)) {
+                continue;
+            }
+        } catch (const ias::CIASException&) {
+            continue; // a certificate the card does not give is left out
+        }
+        Object o;
+        const bool authority = x->authority();
+        CommonStorage(o.attrs, CKO_CERTIFICATE, e, false);
+        o.attrs.setUlong(CKA_CERTIFICATE_TYPE, CKC_X_509);
+        o.attrs.setBool(CKA_TRUSTED, e.fileChoice == 5);
+        // 1 token user, 2 authority, 3 other entity.
+        o.attrs.setUlong(CKA_CERTIFICATE_CATEGORY, authority || e.fileChoice == 5 ? 2
+                                                   : e.fileChoice == 6            ? 3
+                                                                                  : 1);
+        o.attrs.set(CKA_ID, V(e.id));
+        o.attrs.set(CKA_VALUE, f.der);
+        o.attrs.set(CKA_SUBJECT, f.subject);
+        o.attrs.set(CKA_ISSUER, f.issuer);
+        o.attrs.set(CKA_SERIAL_NUMBER, f.serial);
+        o.attrs.set(CKA_START_DATE, Value());
+        o.attrs.set(CKA_END_DATE, Value());
+        o.attrs.set(CKA_URL, Value());
+        o.attrs.set(CKA_HASH_OF_SUBJECT_PUBLIC_KEY, Value());
+        o.attrs.set(CKA_HASH_OF_ISSUER_PUBLIC_KEY, Value());
+        o.attrs.setUlong(CKA_JAVA_MIDP_SECURITY_DOMAIN, 0);
+        o.attrs.set(CKA_CHECK_VALUE, Value());
+        c.m_objects.push_back(std::move(o));
+        certs.emplace_back(e.id, f);
+    }
+    auto certFor = [&](const token::Bytes& id) -> const CertFacts* {
+        for (const auto& cf : certs) {
+            if (!id.empty() && cf.first == id) {
+                return &cf.second;
+            }
+        }
+        return nullptr;
+    };
+
+    // Public keys from the PuKDF, then one for each certificate without one.
+    std::vector<token::Bytes> publicIds;
+    std::vector<std::pair<token::Bytes, std::pair<Value, Value>>> numbers;
+    for (const token::CioEntry& e : t.entries()) {
+        const auto* k = e.as<ias::CCioPublicRSAKey>();
+        if (!k) {
+            continue;
+        }
+        Value n, x;
+        try {
+            const ias::CCioObjectValue v = k->value();
+            const token::Bytes bytes = v.type() == 1   ? token::ToBytes(v.value())
+                                       : v.type() == 2 ? t.readValue(card, ias::CCiaPath(v.value()))
+                                                       : token::Bytes();
+            if (!RsaNumbers(bytes.data(), bytes.size(), n, x)) {
+                continue;
+            }
+        } catch (const ias::CIASException&) {
+            continue;
+        }
+        Object o;
+        CommonStorage(o.attrs, CKO_PUBLIC_KEY, e, false);
+        KeyCommon(o.attrs, e, CKK_RSA);
+        const unsigned int usage = k->usage();
+        o.attrs.setBool(CKA_VERIFY, Usage(usage, 6) || Usage(usage, 9));
+        o.attrs.setBool(CKA_VERIFY_RECOVER, Usage(usage, 7));
+        o.attrs.setBool(CKA_ENCRYPT, Usage(usage, 0));
+        o.attrs.setBool(CKA_WRAP, Usage(usage, 4));
+        o.attrs.setBool(CKA_TRUSTED, e.fileChoice == 2);
+        const CertFacts* cf = certFor(e.id);
+        o.attrs.set(CKA_SUBJECT, cf ? cf->subject : Value());
+        o.attrs.set(CKA_MODULUS, n);
+        o.attrs.set(CKA_PUBLIC_EXPONENT, x);
+        o.attrs.setUlong(CKA_MODULUS_BITS, Bits(n));
+        c.m_objects.push_back(std::move(o));
+        publicIds.push_back(e.id);
+        numbers.push_back({e.id, {n, x}});
+    }
+    for (const token::CioEntry& e : t.entries()) {
+        const CertFacts* cf = e.as<ias::CCioX509Certificate>() ? certFor(e.id) : nullptr;
+        if (!cf || cf->modulus.empty() ||
+            std::find(publicIds.begin(), publicIds.end(), e.id) != publicIds.end()) {
+            continue;
+        }
+        Object o;
+        CommonStorage(o.attrs, CKO_PUBLIC_KEY, e, false);
+        KeyCommon(o.attrs, e, CKK_RSA);
+        o.attrs.setBool(CKA_VERIFY, true);
+        o.attrs.setBool(CKA_VERIFY_RECOVER, false);
+        o.attrs.setBool(CKA_ENCRYPT, false);
+        o.attrs.setBool(CKA_WRAP, false);
+        o.attrs.setBool(CKA_TRUSTED, false);
+        o.attrs.set(CKA_SUBJECT, cf->subject);
+        o.attrs.set(CKA_MODULUS, cf->modulus);
+        o.attrs.set(CKA_PUBLIC_EXPONENT, cf->exponent);
+        o.attrs.setUlong(CKA_MODULUS_BITS, Bits(cf->modulus));
+        c.m_objects.push_back(std::move(o));
+        publicIds.push_back(e.id);
+        numbers.push_back({e.id, {cf->modulus, cf->exponent}});
+    }
+
+    // Private keys: usage from the PrKDF, numbers from the matching
+    // certificate or public key.
+    for (const token::CioEntry& e : t.entries()) {
+        const auto* k = e.as<ias::CCioPrivateRSAKey>();
+        if (!k) {
+            continue;
+        }
+        Object o;
+        o.pin = pinOf(e.authId);
+        o.isPrivate = o.pin >= 0;
+        CommonStorage(o.attrs, CKO_PRIVATE_KEY, e, o.isPrivate);
+        KeyCommon(o.attrs, e, CKK_RSA);
+        try {
+            const unsigned int usage = k->usage();
+            o.attrs.setBool(CKA_SIGN, Usage(usage, 2) || Usage(usage, 9));
+            o.attrs.setBool(CKA_SIGN_RECOVER, Usage(usage, 3));
+            o.attrs.setBool(CKA_DECRYPT, Usage(usage, 1));
+            o.attrs.setBool(CKA_UNWRAP, Usage(usage, 5));
+            o.attrs.setBool(CKA_ALWAYS_AUTHENTICATE, k->userConsent() > 0);
+            const int bits = k->modulusLength();
+            o.attrs.setUlong(CKA_MODULUS_BITS, bits > 0 ? static_cast<CK_ULONG>(bits) : 0);
+        } catch (const ias::CIASException&) {
+            continue;
+        }
+        o.attrs.setBool(CKA_SENSITIVE, true);
+        o.attrs.setBool(CKA_ALWAYS_SENSITIVE, true);
+        o.attrs.setBool(CKA_EXTRACTABLE, false);
+        o.attrs.setBool(CKA_NEVER_EXTRACTABLE, true);
+        o.attrs.setBool(CKA_WRAP_WITH_TRUSTED, false);
+        const CertFacts* cf = certFor(e.id);
+        o.attrs.set(CKA_SUBJECT, cf ? cf->subject : Value());
+        for (const auto& nx : numbers) {
+            if (nx.first == e.id) {
+                o.attrs.set(CKA_MODULUS, nx.second.first);
+                o.attrs.set(CKA_PUBLIC_EXPONENT, nx.second.second);
+            }
+        }
+        for (CK_ATTRIBUTE_TYPE secret : {CKA_PRIVATE_EXPONENT, CKA_PRIME_1, CKA_PRIME_2,
+                                         CKA_EXPONENT_1, CKA_EXPONENT_2, CKA_COEFFICIENT}) {
+            o.attrs.setSensitive(secret);
+        }
+        c.m_objects.push_back(std::move(o));
+    }
+
+    // Data objects: private when a PIN guards them; the value on demand.
+    for (const token::CioEntry& e : t.entries()) {
+        const auto* d = e.as<ias::CCioDataContainer>();
+        if (!d) {
+            continue;
+        }
+        Object o;
+        o.pin = pinOf(e.authId);
+        o.isPrivate = o.pin >= 0;
+        CommonStorage(o.attrs, CKO_DATA, e, o.isPrivate);
+        try {
+            o.attrs.set(CKA_APPLICATION, V(token::ToBytes(d->applicationName())));
+            o.attrs.set(CKA_OBJECT_ID, Value());
+            ias::CCioObjectValue v;
+            if (const auto* opaque = e.as<ias::CCioOpaqueDO>()) {
+                v = opaque->value();
+            } else if (const auto* iso = e.as<ias::CCioIso7816DO>()) {
+                v = iso->value();
+            }
+            if (v.type() == 1) {
+                o.attrs.set(CKA_VALUE, V(token::ToBytes(v.value())));
+            } else if (v.type() == 2) {
+                o.lazyValue = true;
+                o.valuePath = ias::CCiaPath(v.value());
+            }
+        } catch (const ias::CIASException&) {
+            continue;
+        }
+        c.m_objects.push_back(std::move(o));
+    }
+
+    // Keep the PINs objects name, in AODF order, renumbering the objects'
+    // references.
+    std::vector<int> renumber(all.size(), -1);
+    for (const Object& o : c.m_objects) {
+        if (o.pin >= 0) {
+            renumber[static_cast<std::size_t>(o.pin)] = 0;
+        }
+    }
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (renumber[i] == 0) {
+            renumber[i] = static_cast<int>(c.m_pins.size());
+            c.m_pins.push_back(all[i]);
+        }
+    }
+    for (Object& o : c.m_objects) {
+        o.pin = o.pin >= 0 ? renumber[static_cast<std::size_t>(o.pin)] : -1;
+        o.handle = nextHandle++;
+    }
+    return c;
+}
+
+} // namespace p11

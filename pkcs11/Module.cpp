@@ -1,0 +1,616 @@
+#include "Module.h"
+
+#include "token/CardType.h"
+#include "token/DerReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace p11 {
+
+namespace {
+
+// A blank-padded text field of Cryptoki, cut at a whole UTF-8 character.
+template <std::size_t N> void Field(CK_UTF8CHAR (&field)[N], const std::string& text) {
+    std::size_t n = std::min(text.size(), N);
+    while (n < text.size() && n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) {
+        --n; // do not cut a multi-byte character
+    }
+    std::memset(field, ' ', N);
+    std::memcpy(field, text.data(), n);
+}
+
+CK_RV CardError(const ias::CIASException& e) {
+    const unsigned long code = e.error();
+    if (code == 0x80100069UL || code == 0x8010000CUL || code == 0x80100017UL) {
+        return CKR_DEVICE_REMOVED; // removed card, no card, reader gone
+    }
+    return CKR_DEVICE_ERROR;
+}
+
+std::string Text(const token::Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
+
+} // namespace
+
+Module::Module() {
+    refresh();
+    for (Reader& r : m_readers) {
+        r.changed = false; // what is there at start is no event
+    }
+}
+
+void Module::refresh() {
+    std::vector<token::ReaderState> states;
+    try {
+        if (!m_pcsc) {
+            m_pcsc.reset(new token::Connection());
+        }
+        states = m_pcsc->readers();
+    } catch (const token::PcscError&) {
+        m_pcsc.reset(); // pcscd gone: no readers until it is back
+    }
+    for (Reader& r : m_readers) {
+        const bool listed =
+            std::any_of(states.begin(), states.end(),
+                        [&](const token::ReaderState& s) { return s.name == r.name; });
+        if (!listed && !r.gone) {
+            r.gone = true;
+            r.present = false;
+            r.card.reset();
+            r.changed = true;
+        }
+    }
+    for (const token::ReaderState& st : states) {
+        auto it = std::find_if(m_readers.begin(), m_readers.end(),
+                               [&](const Reader& r) { return r.name == st.name; });
+        if (it == m_readers.end()) {
+            Reader r;
+            r.name = st.name;
+            r.base = m_nextSlot++;
+            r.gone = true; // so that the state below is taken as new
+            m_readers.push_back(r);
+            it = m_readers.end() - 1;
+        }
+        Reader& r = *it;
+        const bool present = st.present && !st.mute;
+        if (!r.gone && r.present == present && r.events == st.events && (r.card || !present)) {
+            continue;
+        }
+        // Inserted, removed, or taken out and put back: the card is another one.
+        r.gone = false;
+        r.present = present;
+        r.events = st.events;
+        r.card.reset();
+        r.changed = true;
+        if (present) {
+            load(r);
+        }
+    }
+}
+
+void Module::load(Reader& r) {
+    auto c = std::make_shared<Card>();
+    c->slots.push_back(r.base);
+    try {
+        c->handle = m_pcsc->connect(r.name);
+    } catch (const token::PcscError&) {
+        c->handle.reset();
+    }
+    if (c->handle) {
+        c->token = token::Token::read(*c->handle);
+        c->known = c->token.objectDirectory().read;
+    }
+    if (!c->known) {
+        r.card = c; // a card without a CIA this module reads: no token
+        return;
+    }
+    c->objects = CardObjects::build(*c->handle, c->token, m_nextObject);
+    c->model = token::CardType::name(token::CardType::probe(*c->handle, c->token));
+    const ias::CCiaInfoFile* info = c->token.ciaInfo();
+    try {
+        c->label = info ? Text(token::ToBytes(info->label())) : "";
+        c->manufacturer = info ? Text(token::ToBytes(info->manufacturerId())) : "";
+        c->serial = info ? token::Hex(info->serialNumber()) : "";
+    } catch (const ias::CIASException&) {
+    }
+    if (c->label.empty()) {
+        c->label = c->model.empty() ? "IAS card" : c->model + " card";
+    }
+    const std::size_t pins = std::max<std::size_t>(1, c->objects.pins().size());
+    for (std::size_t k = 1; k < pins; ++k) {
+        c->slots.push_back(m_nextSlot++); // never reused for another card
+    }
+    c->loggedIn.assign(pins, false);
+    c->triesLeft.assign(pins, -1);
+    for (std::size_t k = 0; k < c->objects.pins().size(); ++k) {
+        queryTries(*c, static_cast<int>(k));
+    }
+    r.card = c;
+}
+
+void Module::queryTries(Card& c, int pin) {
+    Pin& p = c.objects.pins()[static_cast<std::size_t>(pin)];
+    ias::CBlob response;
+    unsigned short sw = 0;
+    try {
+        c.handle->sendAPDU(0x00, 0x20, 0x00, p.reference, ias::CBlob(), 0, response, sw);
+    } catch (const ias::CIASException&) {
+        return;
+    }
+    int& tries = c.triesLeft[static_cast<std::size_t>(pin)];
+    tries = (sw & 0xFFF0) == 0x63C0 ? (sw & 0x0F) : sw == 0x6983 ? 0 : -1;
+    p.maxTriesSeen = std::max(p.maxTriesSeen, tries);
+}
+
+bool Module::slot(CK_SLOT_ID id, SlotRef& out) {
+    for (Reader& r : m_readers) {
+        if (r.gone) {
+            continue;
+        }
+        if (r.base == id) {
+            out = SlotRef{&r, 0};
+            return true;
+        }
+        if (r.card) {
+            for (std::size_t k = 1; k < r.card->slots.size(); ++k) {
+                if (r.card->slots[k] == id) {
+                    out = SlotRef{&r, static_cast<int>(k)};
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+CK_RV Module::slotList(bool tokenPresent, CK_SLOT_ID_PTR list, CK_ULONG_PTR count) {
+    if (!count) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    refresh();
+    std::vector<CK_SLOT_ID> ids;
+    for (const Reader& r : m_readers) {
+        if (r.gone) {
+            continue;
+        }
+        const bool token = r.card && r.card->known;
+        if (!token && !tokenPresent) {
+            ids.push_back(r.base);
+        }
+        if (token) {
+            ids.insert(ids.end(), r.card->slots.begin(), r.card->slots.end());
+        }
+    }
+    if (list && *count < ids.size()) {
+        *count = ids.size();
+        return CKR_BUFFER_TOO_SMALL;
+    }
+    if (list) {
+        std::copy(ids.begin(), ids.end(), list);
+    }
+    *count = ids.size();
+    return CKR_OK;
+}
+
+CK_RV Module::slotInfo(CK_SLOT_ID id, CK_SLOT_INFO_PTR info) {
+    if (!info) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    refresh();
+    SlotRef s;
+    if (!slot(id, s)) {
+        return CKR_SLOT_ID_INVALID;
+    }
+    const Card* c = s.reader->card.get();
+    std::string name = s.reader->name;
+    if (c && c->objects.pins().size() > 1) {
+        name += " (" + c->objects.pins()[static_cast<std::size_t>(s.pin)].label + ")";
+    }
+    Field(info->slotDescription, name);
+    Field(info->manufacturerID, "libias");
+    info->flags = CKF_REMOVABLE_DEVICE | CKF_HW_SLOT | (c && c->known ? CKF_TOKEN_PRESENT : 0);
+    info->hardwareVersion = {0, 0};
+    info->firmwareVersion = {0, 0};
+    return CKR_OK;
+}
+
+CK_RV Module::tokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
+    if (!info) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    refresh();
+    SlotRef s;
+    if (!slot(id, s)) {
+        return CKR_SLOT_ID_INVALID;
+    }
+    Card* c = s.reader->card.get();
+    if (!c || !c->known) {
+        return CKR_TOKEN_NOT_PRESENT;
+    }
+    const std::vector<Pin>& pins = c->objects.pins();
+    const std::size_t k = static_cast<std::size_t>(s.pin);
+    Field(info->label, pins.size() > 1 ? c->label + " (" + pins[k].label + ")" : c->label);
+    Field(info->manufacturerID, c->manufacturer);
+    Field(info->model, c->model);
+    Field(info->serialNumber, c->serial);
+    info->flags = CKF_WRITE_PROTECTED | CKF_TOKEN_INITIALIZED;
+    info->ulMinPinLen = 0;
+    info->ulMaxPinLen = 0;
+    if (!pins.empty()) {
+        info->flags |= CKF_USER_PIN_INITIALIZED | CKF_LOGIN_REQUIRED;
+        const int tries = c->triesLeft[k];
+        info->flags |= tries == 0                                  ? CKF_USER_PIN_LOCKED
+                       : tries == 1                                ? CKF_USER_PIN_FINAL_TRY
+                       : tries > 1 && tries < pins[k].maxTriesSeen ? CKF_USER_PIN_COUNT_LOW
+                                                                   : 0;
+        info->ulMinPinLen = pins[k].minLength;
+        info->ulMaxPinLen = pins[k].maxLength ? pins[k].maxLength : 64;
+    }
+    info->ulMaxSessionCount = CK_EFFECTIVELY_INFINITE;
+    info->ulSessionCount = CK_UNAVAILABLE_INFORMATION;
+    info->ulMaxRwSessionCount = CK_EFFECTIVELY_INFINITE;
+    info->ulRwSessionCount = CK_UNAVAILABLE_INFORMATION;
+    info->ulTotalPublicMemory = CK_UNAVAILABLE_INFORMATION;
+    info->ulFreePublicMemory = CK_UNAVAILABLE_INFORMATION;
+    info->ulTotalPrivateMemory = CK_UNAVAILABLE_INFORMATION;
+    info->ulFreePrivateMemory = CK_UNAVAILABLE_INFORMATION;
+    info->hardwareVersion = {0, 0};
+    info->firmwareVersion = {0, 0};
+    std::memset(info->utcTime, ' ', sizeof info->utcTime);
+    return CKR_OK;
+}
+
+CK_RV Module::slotEvent(CK_SLOT_ID_PTR out) {
+    refresh();
+    for (Reader& r : m_readers) {
+        if (r.changed) {
+            r.changed = false;
+            if (out) {
+                *out = r.base;
+            }
+            return CKR_OK;
+        }
+    }
+    return CKR_NO_EVENT;
+}
+
+CK_RV Module::openSession(CK_SLOT_ID id, CK_FLAGS flags, CK_SESSION_HANDLE_PTR handle) {
+    if (!handle) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    if (!(flags & CKF_SERIAL_SESSION)) {
+        return CKR_SESSION_PARALLEL_NOT_SUPPORTED;
+    }
+    refresh();
+    SlotRef s;
+    if (!slot(id, s)) {
+        return CKR_SLOT_ID_INVALID;
+    }
+    if (!s.reader->card || !s.reader->card->known) {
+        return CKR_TOKEN_NOT_PRESENT;
+    }
+    Session session;
+    session.slot = id;
+    session.flags = flags;
+    session.card = s.reader->card;
+    session.pin = s.pin;
+    *handle = m_nextSession++;
+    m_sessions[*handle] = session;
+    return CKR_OK;
+}
+
+CK_RV Module::closeSession(CK_SESSION_HANDLE h) {
+    Session* s = nullptr;
+    const CK_RV rv = session(h, s);
+    if (rv == CKR_OK) {
+        m_sessions.erase(h);
+    }
+    return rv;
+}
+
+CK_RV Module::closeAllSessions(CK_SLOT_ID id) {
+    SlotRef ref;
+    if (!slot(id, ref)) {
+        return CKR_SLOT_ID_INVALID;
+    }
+    for (auto it = m_sessions.begin(); it != m_sessions.end();) {
+        it = it->second.slot == id ? m_sessions.erase(it) : std::next(it);
+    }
+    return CKR_OK;
+}
+
+CK_RV Module::session(CK_SESSION_HANDLE h, Session*& out) {
+    const auto it = m_sessions.find(h);
+    if (it == m_sessions.end()) {
+        return CKR_SESSION_HANDLE_INVALID;
+    }
+    // A session lives as long as the card it was opened on.
+    SlotRef ref;
+    if (!slot(it->second.slot, ref) || ref.reader->card != it->second.card) {
+        m_sessions.erase(it);
+        return CKR_SESSION_HANDLE_INVALID;
+    }
+    out = &it->second;
+    return CKR_OK;
+}
+
+CK_RV Module::sessionInfo(CK_SESSION_HANDLE h, CK_SESSION_INFO_PTR info) {
+    Session* s = nullptr;
+    const CK_RV rv = session(h, s);
+    if (rv != CKR_OK || !info) {
+        return rv != CKR_OK ? rv : CKR_ARGUMENTS_BAD;
+    }
+    const bool user = s->card->loggedIn[static_cast<std::size_t>(s->pin)];
+    const bool rw = (s->flags & CKF_RW_SESSION) != 0;
+    info->slotID = s->slot;
+    info->state = rw ? (user ? CKS_RW_USER_FUNCTIONS : CKS_RW_PUBLIC_SESSION)
+                     : (user ? CKS_RO_USER_FUNCTIONS : CKS_RO_PUBLIC_SESSION);
+    info->flags = s->flags;
+    info->ulDeviceError = 0;
+    return CKR_OK;
+}
+
+CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text, CK_ULONG length) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    if (user == CKU_SO) {
+        return CKR_USER_TYPE_INVALID; // the CIA names no security officer PIN
+    }
+    if (user != CKU_USER && user != CKU_CONTEXT_SPECIFIC) {
+        return CKR_USER_TYPE_INVALID;
+    }
+    Card& c = *s->card;
+    const std::size_t k = static_cast<std::size_t>(s->pin);
+    if (c.objects.pins().empty()) {
+        return user == CKU_USER ? CKR_OK : CKR_OPERATION_NOT_INITIALIZED;
+    }
+    if (user == CKU_USER && c.loggedIn[k]) {
+        return CKR_USER_ALREADY_LOGGED_IN;
+    }
+    if (!text) {
+        return CKR_ARGUMENTS_BAD; // no protected authentication path
+    }
+    const Pin& p = c.objects.pins()[k];
+    token::Bytes data;
+    if (!p.lengthFits(length) || !p.format(text, length, data)) {
+        return CKR_PIN_INCORRECT; // nothing sent: it cannot be this PIN
+    }
+    try {
+        c.handle->verify(p.reference, token::ToBlob(data));
+    } catch (const ias::CIASException& e) {
+        if ((e.sw() & 0xFFF0) == 0x63C0 || e.sw() == 0x6983) {
+            c.triesLeft[k] = e.sw() == 0x6983 ? 0 : static_cast<int>(e.sw() & 0x0F);
+            return e.sw() == 0x6983 ? CKR_PIN_LOCKED : CKR_PIN_INCORRECT;
+        }
+        return CardError(e);
+    }
+    c.loggedIn[k] = true;
+    c.triesLeft[k] = -1; // the counter is full again
+    return CKR_OK;
+}
+
+CK_RV Module::logout(CK_SESSION_HANDLE h) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    Card& c = *s->card;
+    const std::size_t k = static_cast<std::size_t>(s->pin);
+    if (c.objects.pins().empty() || !c.loggedIn[k]) {
+        return CKR_USER_NOT_LOGGED_IN;
+    }
+    // VERIFY with P1 FF resets the PIN's verified state (ISO/IEC 7816-4).
+    ias::CBlob response;
+    unsigned short sw = 0;
+    try {
+        c.handle->sendAPDU(0x00, 0x20, 0xFF, c.objects.pins()[k].reference, ias::CBlob(), 0,
+                           response, sw);
+    } catch (const ias::CIASException&) {
+        // The login is dropped whatever the card answered.
+    }
+    c.loggedIn[k] = false;
+    return CKR_OK;
+}
+
+CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLength,
+                     CK_UTF8CHAR_PTR fresh, CK_ULONG freshLength) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    if (!(s->flags & CKF_RW_SESSION)) {
+        return CKR_SESSION_READ_ONLY;
+    }
+    Card& c = *s->card;
+    const std::size_t k = static_cast<std::size_t>(s->pin);
+    if (c.objects.pins().empty()) {
+        return CKR_USER_PIN_NOT_INITIALIZED;
+    }
+    if (!old || !fresh) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    const Pin& p = c.objects.pins()[k];
+    token::Bytes oldData, freshData;
+    if (!p.lengthFits(freshLength)) {
+        return CKR_PIN_LEN_RANGE;
+    }
+    if (!p.format(fresh, freshLength, freshData)) {
+        return CKR_PIN_INVALID;
+    }
+    if (!p.lengthFits(oldLength) || !p.format(old, oldLength, oldData)) {
+        return CKR_PIN_INCORRECT;
+    }
+    try {
+        c.handle->verify(p.reference, token::ToBlob(oldData));
+        c.handle->changePIN(p.reference, token::ToBlob(freshData));
+    } catch (const ias::CIASException& e) {
+        if ((e.sw() & 0xFFF0) == 0x63C0 || e.sw() == 0x6983) {
+            c.triesLeft[k] = e.sw() == 0x6983 ? 0 : static_cast<int>(e.sw() & 0x0F);
+            return e.sw() == 0x6983 ? CKR_PIN_LOCKED : CKR_PIN_INCORRECT;
+        }
+        return CardError(e);
+    }
+    c.triesLeft[k] = -1;
+    return CKR_OK;
+}
+
+bool Module::visible(const Session& s, const Object& o) const {
+    if (o.pin >= 0 && o.pin != s.pin) {
+        return false; // another PIN's token
+    }
+    return !o.isPrivate || s.card->loggedIn[static_cast<std::size_t>(s.pin)];
+}
+
+Object* Module::object(Session& s, CK_OBJECT_HANDLE h) {
+    for (Object& o : s.card->objects.objects()) {
+        if (o.handle == h) {
+            return visible(s, o) ? &o : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+CK_RV Module::readLazyValue(Card& c, Object& o) {
+    if (!o.lazyValue) {
+        return CKR_OK;
+    }
+    token::Bytes bytes;
+    try {
+        bytes = c.token.readValue(*c.handle, o.valuePath);
+    } catch (const ias::CIASException& e) {
+        return CardError(e);
+    }
+    // A whole file holding one element and then filler gives the element.
+    token::DerReader r(bytes.data(), bytes.size());
+    token::DerReader::Element first;
+    if (o.valuePath.index() < 0 && r.next(first)) {
+        r.skipFiller();
+        if (r.atEnd()) {
+            bytes.resize(first.size);
+        }
+    }
+    o.attrs.set(CKA_VALUE, Value(bytes.begin(), bytes.end()));
+    o.lazyValue = false;
+    return CKR_OK;
+}
+
+CK_RV Module::findInit(CK_SESSION_HANDLE h, CK_ATTRIBUTE_PTR tmpl, CK_ULONG count) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    if (!tmpl && count > 0) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    if (s->finding) {
+        return CKR_OPERATION_ACTIVE;
+    }
+    const bool wantsValue =
+        std::any_of(tmpl, tmpl + count, [](const CK_ATTRIBUTE& a) { return a.type == CKA_VALUE; });
+    s->found.clear();
+    for (Object& o : s->card->objects.objects()) {
+        if (!visible(*s, o)) {
+            continue;
+        }
+        if (wantsValue && readLazyValue(*s->card, o) != CKR_OK) {
+            continue;
+        }
+        if (o.attrs.matches(tmpl, count)) {
+            s->found.push_back(o.handle);
+        }
+    }
+    s->next = 0;
+    s->finding = true;
+    return CKR_OK;
+}
+
+CK_RV Module::find(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE_PTR out, CK_ULONG max,
+                   CK_ULONG_PTR count) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    if (!out || !count) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    if (!s->finding) {
+        return CKR_OPERATION_NOT_INITIALIZED;
+    }
+    CK_ULONG n = 0;
+    while (n < max && s->next < s->found.size()) {
+        out[n++] = s->found[s->next++];
+    }
+    *count = n;
+    return CKR_OK;
+}
+
+CK_RV Module::findFinal(CK_SESSION_HANDLE h) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    if (!s->finding) {
+        return CKR_OPERATION_NOT_INITIALIZED;
+    }
+    s->finding = false;
+    s->found.clear();
+    return CKR_OK;
+}
+
+CK_RV Module::attributes(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ATTRIBUTE_PTR tmpl,
+                         CK_ULONG count) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    if (!tmpl && count > 0) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    Object* o = object(*s, handle);
+    if (!o) {
+        return CKR_OBJECT_HANDLE_INVALID;
+    }
+    if (std::any_of(tmpl, tmpl + count,
+                    [](const CK_ATTRIBUTE& a) { return a.type == CKA_VALUE; })) {
+        rv = readLazyValue(*s->card, *o);
+        if (rv != CKR_OK) {
+            return rv;
+        }
+    }
+    return o->attrs.get(tmpl, count);
+}
+
+CK_RV Module::objectSize(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ULONG_PTR size) {
+    Session* s = nullptr;
+    CK_RV rv = session(h, s);
+    if (rv != CKR_OK) {
+        return rv;
+    }
+    if (!size) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    if (!object(*s, handle)) {
+        return CKR_OBJECT_HANDLE_INVALID;
+    }
+    *size = CK_UNAVAILABLE_INFORMATION; // no meaningful size on a read-only card
+    return CKR_OK;
+}
+
+CK_RV Module::writeProtected(CK_SESSION_HANDLE h) {
+    Session* s = nullptr;
+    const CK_RV rv = session(h, s);
+    return rv != CKR_OK ? rv : CKR_TOKEN_WRITE_PROTECTED;
+}
+
+} // namespace p11
