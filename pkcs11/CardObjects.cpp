@@ -111,6 +111,46 @@ void KeyCommon(Attributes& a, const token::CioEntry& e, CK_KEY_TYPE type) {
     a.setUlong(CKA_KEY_GEN_MECHANISM, CK_UNAVAILABLE_INFORMATION);
 }
 
+// The authId a security condition names: itself, or the first an and/or
+// names (a "not" names none that guards).
+token::Bytes ConditionAuthId(const ias::CCioSecurityCondition& c, int depth = 0) {
+    if (depth > 8) {
+        return token::Bytes();
+    }
+    if (c.type() == 2) {
+        return token::ToBytes(c.authId());
+    }
+    if (c.type() == 5 || c.type() == 6) {
+        for (const ias::CCioSecurityCondition& sub : c.type() == 5 ? c.andSc() : c.orSc()) {
+            const token::Bytes id = ConditionAuthId(sub, depth + 1);
+            if (!id.empty()) {
+                return id;
+            }
+        }
+    }
+    return token::Bytes();
+}
+
+// The PIN guarding an object: its authId, else the one the access rule for
+// reading (or, for keys, using) names.
+token::Bytes GuardingAuthId(const token::CioEntry& e) {
+    if (!e.authId.empty() || !e.object) {
+        return e.authId;
+    }
+    try {
+        for (const ias::CCioAccessControlRule& r : e.object->accessControlRules()) {
+            if (!r.isNull() && (r.accessMode() & 0x5)) { // read or execute
+                const token::Bytes id = ConditionAuthId(r.securityCondition());
+                if (!id.empty()) {
+                    return id;
+                }
+            }
+        }
+    } catch (const ias::CIASException&) {
+    }
+    return token::Bytes();
+}
+
 bool Usage(unsigned int usage, unsigned int bit) {
     return usage != 0xFFFFFFFFu && (usage & (1u << bit)) != 0;
 }
@@ -288,7 +328,7 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
             continue;
         }
         Object o;
-        o.pin = pinOf(e.authId);
+        o.pin = pinOf(GuardingAuthId(e));
         o.isPrivate = o.pin >= 0;
         CommonStorage(o.attrs, CKO_PRIVATE_KEY, e, o.isPrivate);
         KeyCommon(o.attrs, e, CKK_RSA);
@@ -331,7 +371,7 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
             continue;
         }
         Object o;
-        o.pin = pinOf(e.authId);
+        o.pin = pinOf(GuardingAuthId(e));
         o.isPrivate = o.pin >= 0;
         CommonStorage(o.attrs, CKO_DATA, e, o.isPrivate);
         try {

@@ -2,6 +2,7 @@
 
 #include "token/CardType.h"
 #include "token/DerReader.h"
+#include "token/KnownCards.h"
 
 #include <algorithm>
 #include <cstring>
@@ -82,6 +83,7 @@ void Module::refresh() {
         r.gone = false;
         r.present = present;
         r.events = st.events;
+        r.atr = st.atr;
         r.card.reset();
         r.changed = true;
         if (present) {
@@ -93,6 +95,10 @@ void Module::refresh() {
 void Module::load(Reader& r) {
     auto c = std::make_shared<Card>();
     c->slots.push_back(r.base);
+    if (token::KnownCards::name(r.atr.data(), r.atr.size()).empty()) {
+        r.card = c; // a card the configuration does not know gets no APDU
+        return;
+    }
     try {
         c->handle = m_pcsc->connect(r.name);
     } catch (const token::PcscError&) {
@@ -485,7 +491,9 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
     try {
         bytes = c.token.readValue(*c.handle, o.valuePath);
     } catch (const ias::CIASException& e) {
-        return CardError(e);
+        // A file the card guards though the CIA names no PIN for it: not
+        // readable now, perhaps after a login.
+        return e.sw() == 0x6982 ? CKR_ATTRIBUTE_SENSITIVE : CardError(e);
     }
     // A whole file holding one element and then filler gives the element.
     token::DerReader r(bytes.data(), bytes.size());
@@ -581,9 +589,19 @@ CK_RV Module::attributes(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ATTRIB
     if (!o) {
         return CKR_OBJECT_HANDLE_INVALID;
     }
-    if (std::any_of(tmpl, tmpl + count,
-                    [](const CK_ATTRIBUTE& a) { return a.type == CKA_VALUE; })) {
+    const auto wanted = [](const CK_ATTRIBUTE& a) { return a.type == CKA_VALUE; };
+    if (std::any_of(tmpl, tmpl + count, wanted)) {
         rv = readLazyValue(*s->card, *o);
+        if (rv == CKR_ATTRIBUTE_SENSITIVE) {
+            // The other attributes still answer; the value says why it cannot.
+            const CK_RV others = o->attrs.get(tmpl, count);
+            for (CK_ULONG i = 0; i < count; ++i) {
+                if (wanted(tmpl[i])) {
+                    tmpl[i].ulValueLen = CK_UNAVAILABLE_INFORMATION;
+                }
+            }
+            return others == CKR_ATTRIBUTE_TYPE_INVALID || others == CKR_OK ? rv : others;
+        }
         if (rv != CKR_OK) {
             return rv;
         }

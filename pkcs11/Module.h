@@ -63,6 +63,7 @@ private:
         bool present = false;
         bool gone = false;
         unsigned long events = 0;
+        std::vector<unsigned char> atr;
         std::shared_ptr<Card> card;
         bool changed = false; ///< since the last slot event reported
     };

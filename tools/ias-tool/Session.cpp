@@ -1,10 +1,11 @@
 #include "Tool.h"
 
+#include "token/KnownCards.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 
 namespace tool {
@@ -78,21 +79,6 @@ std::string Hex4(unsigned long v, int digits) {
     return buffer;
 }
 
-std::vector<unsigned char> HexBytes(const std::string& text) {
-    std::vector<unsigned char> out;
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-        out.push_back(
-            static_cast<unsigned char>(std::strtoul(text.substr(i, 2).c_str(), nullptr, 16)));
-    }
-    return out;
-}
-
-std::string Trim(const std::string& s) {
-    const std::size_t b = s.find_first_not_of(" \t\r");
-    const std::size_t e = s.find_last_not_of(" \t\r");
-    return b == std::string::npos ? "" : s.substr(b, e - b + 1);
-}
-
 } // namespace
 
 std::string Hex(const ias::CBlob& b, const char* separator) {
@@ -163,34 +149,8 @@ Failure Failed(const std::string& what, const ias::CIASException& e) {
     return {EXIT_BAD_DATA, what + ": " + e.descriptionA()};
 }
 
-// atr.cnf: blocks of "Card:", "Atr:", "AtrMask:" lines; the first block whose
-// masked ATR matches names the card, and an empty mask matches any card.
 std::string CardName(const ias::CBlob& atr) {
-    const char* root = std::getenv("QV_PATH");
-    std::ifstream in(std::string(root && *root ? root : "/etc/Quovanta") + "/atr.cnf");
-    std::string line, name, ref;
-    while (std::getline(in, line)) {
-        const std::size_t colon = line.find(':');
-        if (line.empty() || line[0] == '#' || colon == std::string::npos) {
-            continue;
-        }
-        const std::string key = Trim(line.substr(0, colon)), value = Trim(line.substr(colon + 1));
-        if (key == "Card") {
-            name = value;
-        } else if (key == "Atr") {
-            ref = value;
-        } else if (key == "AtrMask") {
-            const std::vector<unsigned char> mask = HexBytes(value), reference = HexBytes(ref);
-            bool match = reference.size() >= mask.size() && atr.size() >= mask.size();
-            for (std::size_t i = 0; match && i < mask.size(); ++i) {
-                match = (atr[static_cast<unsigned int>(i)] & mask[i]) == reference[i];
-            }
-            if (match) {
-                return name;
-            }
-        }
-    }
-    return "";
+    return token::KnownCards::name(atr.data(), atr.size());
 }
 
 Failure FailedPcsc(const std::string& what, const token::PcscError& e) {
