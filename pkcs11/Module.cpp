@@ -311,7 +311,10 @@ CK_RV Module::closeSession(CK_SESSION_HANDLE h) {
     Session* s = nullptr;
     const CK_RV rv = session(h, s);
     if (rv == CKR_OK) {
+        const std::shared_ptr<Card> card = s->card;
+        const int pin = s->pin;
         m_sessions.erase(h);
+        lastSessionGone(card, pin);
     }
     return rv;
 }
@@ -324,7 +327,23 @@ CK_RV Module::closeAllSessions(CK_SLOT_ID id) {
     for (auto it = m_sessions.begin(); it != m_sessions.end();) {
         it = it->second.slot == id ? m_sessions.erase(it) : std::next(it);
     }
+    if (ref.reader->card) {
+        lastSessionGone(ref.reader->card, ref.pin);
+    }
     return CKR_OK;
+}
+
+// With its last session the application's login ends, on the card too.
+void Module::lastSessionGone(const std::shared_ptr<Card>& card, int pin) {
+    const std::size_t k = static_cast<std::size_t>(pin);
+    for (const auto& open : m_sessions) {
+        if (open.second.card == card && open.second.pin == pin) {
+            return;
+        }
+    }
+    if (k < card->loggedIn.size() && card->loggedIn[k]) {
+        endLogin(*card, k);
+    }
 }
 
 CK_RV Module::session(CK_SESSION_HANDLE h, Session*& out) {
@@ -411,6 +430,11 @@ CK_RV Module::logout(CK_SESSION_HANDLE h) {
     if (c.objects.pins().empty() || !c.loggedIn[k]) {
         return CKR_USER_NOT_LOGGED_IN;
     }
+    endLogin(c, k);
+    return CKR_OK;
+}
+
+void Module::endLogin(Card& c, std::size_t k) {
     // VERIFY with P1 FF resets the PIN's verified state (ISO/IEC 7816-4).
     ias::CBlob response;
     unsigned short sw = 0;
@@ -421,7 +445,6 @@ CK_RV Module::logout(CK_SESSION_HANDLE h) {
         // The login is dropped whatever the card answered.
     }
     c.loggedIn[k] = false;
-    return CKR_OK;
 }
 
 CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLength,

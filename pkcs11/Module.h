@@ -88,6 +88,8 @@ private:
     bool visible(const Session& s, const Object& o) const;
     Object* object(Session& s, CK_OBJECT_HANDLE h);
     void queryTries(Card& c, int pin);
+    void lastSessionGone(const std::shared_ptr<Card>& card, int pin);
+    void endLogin(Card& c, std::size_t pin);
     CK_RV readLazyValue(Card& c, Object& o);
 
     std::unique_ptr<token::Connection> m_pcsc;
