@@ -16,6 +16,7 @@ using Value = std::vector<unsigned char>;
 class Attributes {
 public:
     void set(CK_ATTRIBUTE_TYPE type, const Value& v) { m_values[type] = v; }
+    void erase(CK_ATTRIBUTE_TYPE type) { m_values.erase(type); }
     void set(CK_ATTRIBUTE_TYPE type, const std::string& text);
     void setBool(CK_ATTRIBUTE_TYPE type, bool b);
     void setUlong(CK_ATTRIBUTE_TYPE type, CK_ULONG v);

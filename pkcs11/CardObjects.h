@@ -16,9 +16,10 @@ namespace p11 {
 struct Object {
     CK_OBJECT_HANDLE handle = 0;
     Attributes attrs;
-    bool isPrivate = false; ///< seen only by a session logged in with its PIN
-    int pin = -1;           ///< index in CardObjects::pins() of the PIN it needs, -1: none
-    bool lazyValue = false; ///< CKA_VALUE is read from the card when first asked for
+    bool isPrivate = false;    ///< seen only by a session logged in with its PIN
+    int pin = -1;              ///< index in CardObjects::pins() of the PIN it needs, -1: none
+    bool lazyValue = false;    ///< CKA_VALUE is read from the card when first asked for
+    bool readLoggedIn = false; ///< that value was read while a PIN was verified
     ias::CCiaPath valuePath;
 };
 

@@ -237,7 +237,19 @@ CK_RV Module::tokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
     }
     const std::vector<Pin>& pins = c->objects.pins();
     const std::size_t k = static_cast<std::size_t>(s.pin);
-    Field(info->label, pins.size() > 1 ? c->label + " (" + pins[k].label + ")" : c->label);
+    // With several PINs the tokens differ by the PIN's name, which must
+    // survive the 32 bytes of the field: the card's label gives way.
+    std::string label = c->label;
+    if (pins.size() > 1) {
+        const std::string suffix = " (" + pins[k].label + ")";
+        std::size_t keep = suffix.size() < 32 ? std::min(label.size(), 32 - suffix.size()) : 0;
+        while (keep > 0 && keep < label.size() &&
+               (static_cast<unsigned char>(label[keep]) & 0xC0) == 0x80) {
+            --keep;
+        }
+        label = label.substr(0, keep) + suffix;
+    }
+    Field(info->label, label);
     Field(info->manufacturerID, c->manufacturer);
     Field(info->model, c->model);
     Field(info->serialNumber, c->serial);
@@ -445,6 +457,13 @@ void Module::endLogin(Card& c, std::size_t k) {
         // The login is dropped whatever the card answered.
     }
     c.loggedIn[k] = false;
+    for (Object& o : c.objects.objects()) {
+        if (o.readLoggedIn) {
+            o.attrs.erase(CKA_VALUE);
+            o.lazyValue = true;
+            o.readLoggedIn = false;
+        }
+    }
 }
 
 CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLength,
@@ -529,6 +548,9 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
     }
     o.attrs.set(CKA_VALUE, Value(bytes.begin(), bytes.end()));
     o.lazyValue = false;
+    // Read while a PIN was verified, the card may have given it for that
+    // PIN only: it is forgotten with the login (endLogin).
+    o.readLoggedIn = std::find(c.loggedIn.begin(), c.loggedIn.end(), true) != c.loggedIn.end();
     return CKR_OK;
 }
 
