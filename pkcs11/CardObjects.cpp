@@ -151,6 +151,46 @@ token::Bytes GuardingAuthId(const token::CioEntry& e) {
     return token::Bytes();
 }
 
+// "1.2.840.113549" as a DER OBJECT IDENTIFIER; empty for text that is not one.
+Value OidDer(const std::string& dotted) {
+    std::vector<unsigned long> arcs;
+    std::size_t at = 0;
+    while (at < dotted.size()) {
+        std::size_t end = dotted.find_first_of(". ", at);
+        end = end == std::string::npos ? dotted.size() : end;
+        const std::string arc = dotted.substr(at, end - at);
+        if (arc.empty() || arc.size() > 9 ||
+            arc.find_first_not_of("0123456789") != std::string::npos) {
+            return Value();
+        }
+        arcs.push_back(std::stoul(arc));
+        at = end + 1;
+    }
+    if (arcs.size() < 2 || arcs[0] > 2 || (arcs[0] < 2 && arcs[1] > 39)) {
+        return Value();
+    }
+    Value body;
+    arcs[1] += arcs[0] * 40;
+    for (std::size_t i = 1; i < arcs.size(); ++i) {
+        unsigned char digits[8];
+        int n = 0;
+        unsigned long v = arcs[i];
+        do {
+            digits[n++] = static_cast<unsigned char>(v & 0x7F);
+            v >>= 7;
+        } while (v);
+        while (n-- > 0) {
+            body.push_back(static_cast<unsigned char>(digits[n] | (n ? 0x80 : 0)));
+        }
+    }
+    if (body.size() > 127) {
+        return Value();
+    }
+    Value out{0x06, static_cast<unsigned char>(body.size())};
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
 bool Usage(unsigned int usage, unsigned int bit) {
     return usage != 0xFFFFFFFFu && (usage & (1u << bit)) != 0;
 }
@@ -193,6 +233,9 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
             pin.storedLength = static_cast<unsigned long>(std::max(0, p->storedLength()));
             pin.padDefined = p->padCharDefined();
             pin.padChar = static_cast<unsigned char>(p->padChar());
+            const ias::CCiaPath path = p->path();
+            pin.hasPath = path.efidOrPath().size() > 0 || path.aid().size() > 0;
+            pin.path = path;
         } catch (const ias::CIASException&) {
             continue;
         }
@@ -376,7 +419,7 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
         CommonStorage(o.attrs, CKO_DATA, e, o.isPrivate);
         try {
             o.attrs.set(CKA_APPLICATION, V(token::ToBytes(d->applicationName())));
-            o.attrs.set(CKA_OBJECT_ID, Value());
+            o.attrs.set(CKA_OBJECT_ID, OidDer(d->applicationOID()));
             ias::CCioObjectValue v;
             if (const auto* opaque = e.as<ias::CCioOpaqueDO>()) {
                 v = opaque->value();

@@ -418,6 +418,7 @@ CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text
         return CKR_PIN_INCORRECT; // nothing sent: it cannot be this PIN
     }
     try {
+        selectPinDf(c, p);
         c.handle->verify(p.reference, token::ToBlob(data));
     } catch (const ias::CIASException& e) {
         if ((e.sw() & 0xFFF0) == 0x63C0 || e.sw() == 0x6983) {
@@ -496,6 +497,7 @@ CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLengt
         return CKR_PIN_INCORRECT;
     }
     try {
+        selectPinDf(c, p);
         c.handle->verify(p.reference, token::ToBlob(oldData));
         c.handle->changePIN(p.reference, token::ToBlob(freshData));
     } catch (const ias::CIASException& e) {
@@ -507,6 +509,21 @@ CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLengt
     }
     c.triesLeft[k] = -1;
     return CKR_OK;
+}
+
+// A PIN local to a DF is verified with that DF current. The public API
+// selects files only: opening the DF selects it, and the refusal that
+// follows ("not a transparent EF") is the expected outcome.
+void Module::selectPinDf(Card& c, const Pin& p) {
+    if (!p.hasPath) {
+        return;
+    }
+    try {
+        ias::CCiaFile df;
+        df.open(*c.handle, c.token.resolve(p.path));
+    } catch (const ias::CIASException&) {
+        // Selected and refused as no EF, or not there: VERIFY tells the rest.
+    }
 }
 
 bool Module::visible(const Session& s, const Object& o) const {

@@ -90,6 +90,7 @@ private:
     void queryTries(Card& c, int pin);
     void lastSessionGone(const std::shared_ptr<Card>& card, int pin);
     void endLogin(Card& c, std::size_t pin);
+    void selectPinDf(Card& c, const Pin& p);
     CK_RV readLazyValue(Card& c, Object& o);
 
     std::unique_ptr<token::Connection> m_pcsc;

@@ -7,6 +7,8 @@
 
 #include "token/Bytes.h"
 
+#include <ias/CCiaPath.h>
+
 #include <string>
 
 namespace p11 {
@@ -23,6 +25,8 @@ struct Pin {
     unsigned char padChar = 0xFF;
     bool padDefined = false;
     int maxTriesSeen = 0; ///< the most tries left the card reported since insertion
+    bool hasPath = false; ///< the AODF names the DF the PIN belongs to
+    ias::CCiaPath path;
 
     enum : unsigned int { NeedsPadding = 1u << 5, Unblocking = 1u << 6, SecurityOfficer = 1u << 7 };
 
