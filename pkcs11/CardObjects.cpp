@@ -29,7 +29,7 @@ Value Unsigned(const token::DerReader::Element& e) {
 
 // Modulus and public exponent from an RSAPublicKey or a SubjectPublicKeyInfo
 // holding one; false for anything else.
-bool RsaNumbers(const unsigned char* der, std::size_t size, Value& n, Value& e) {
+bool RsaNumbers(const unsigned char* der, std::size_t size, Value& n, Value& e, int depth = 0) {
     token::DerReader r(der, size);
     token::DerReader::Element outer, first, second;
     if (!r.next(outer) || outer.firstByte != 0x30) {
@@ -46,8 +46,8 @@ bool RsaNumbers(const unsigned char* der, std::size_t size, Value& n, Value& e) 
     }
     // SubjectPublicKeyInfo: the BIT STRING holds the RSAPublicKey after its
     // unused-bits byte.
-    if (first.firstByte == 0x30 && second.firstByte == 0x03 && second.length > 1) {
-        return RsaNumbers(second.contents + 1, second.length - 1, n, e);
+    if (depth == 0 && first.firstByte == 0x30 && second.firstByte == 0x03 && second.length > 1) {
+        return RsaNumbers(second.contents + 1, second.length - 1, n, e, 1);
     }
     return false;
 }
@@ -270,7 +270,11 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
             continue; // a certificate the card does not give is left out
         }
         Object o;
-        const bool authority = x->authority();
+        bool authority = false;
+        try {
+            authority = x->authority();
+        } catch (const ias::CIASException&) {
+        }
         CommonStorage(o.attrs, CKO_CERTIFICATE, e, false);
         o.attrs.setUlong(CKA_CERTIFICATE_TYPE, CKC_X_509);
         o.attrs.setBool(CKA_TRUSTED, e.fileChoice == 5);
@@ -325,7 +329,11 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
         Object o;
         CommonStorage(o.attrs, CKO_PUBLIC_KEY, e, false);
         KeyCommon(o.attrs, e, CKK_RSA);
-        const unsigned int usage = k->usage();
+        unsigned int usage = 0xFFFFFFFFu;
+        try {
+            usage = k->usage();
+        } catch (const ias::CIASException&) {
+        }
         o.attrs.setBool(CKA_VERIFY, Usage(usage, 6) || Usage(usage, 9));
         o.attrs.setBool(CKA_VERIFY_RECOVER, Usage(usage, 7));
         o.attrs.setBool(CKA_ENCRYPT, Usage(usage, 0));

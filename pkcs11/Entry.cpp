@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <pthread.h>
 #include <thread>
 #include <unistd.h>
 
@@ -48,9 +49,16 @@ template <std::size_t N> void Blank(CK_UTF8CHAR (&field)[N], const char* text) {
     std::memcpy(field, text, std::min(std::strlen(text), N));
 }
 
-CK_FUNCTION_LIST g_functions;
-
 } // namespace
+
+// A fork while another thread holds the lock must not leave the child's copy
+// of it held for ever.
+static void ForkPrepare() {
+    g_lock.lock();
+}
+static void ForkRelease() {
+    g_lock.unlock();
+}
 
 P11_EXPORT CK_RV C_Initialize(CK_VOID_PTR args) {
     if (args) {
@@ -65,6 +73,8 @@ P11_EXPORT CK_RV C_Initialize(CK_VOID_PTR args) {
             return CKR_CANT_LOCK;
         }
     }
+    static const int atfork = pthread_atfork(ForkPrepare, ForkRelease, ForkRelease);
+    (void)atfork;
     std::lock_guard<std::mutex> lock(g_lock);
     if (Current()) {
         return CKR_CRYPTOKI_ALREADY_INITIALIZED;
@@ -293,11 +303,10 @@ P11_EXPORT CK_RV C_WaitForSlotEvent(CK_FLAGS flags, CK_SLOT_ID_PTR slot, CK_VOID
     }
 }
 
-P11_EXPORT CK_RV C_GetFunctionList(CK_FUNCTION_LIST_PTR_PTR list) {
-    if (!list) {
-        return CKR_ARGUMENTS_BAD;
-    }
-    CK_FUNCTION_LIST& f = g_functions;
+namespace {
+
+CK_FUNCTION_LIST Functions() {
+    CK_FUNCTION_LIST f;
     f.version = {2, 40};
     f.C_Initialize = C_Initialize;
     f.C_Finalize = C_Finalize;
@@ -367,6 +376,16 @@ P11_EXPORT CK_RV C_GetFunctionList(CK_FUNCTION_LIST_PTR_PTR list) {
     f.C_GetFunctionStatus = C_GetFunctionStatus;
     f.C_CancelFunction = C_CancelFunction;
     f.C_WaitForSlotEvent = C_WaitForSlotEvent;
-    *list = &f;
+    return f;
+}
+
+} // namespace
+
+P11_EXPORT CK_RV C_GetFunctionList(CK_FUNCTION_LIST_PTR_PTR list) {
+    if (!list) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    static CK_FUNCTION_LIST functions = Functions(); // built once, by the first caller
+    *list = &functions;
     return CKR_OK;
 }

@@ -21,6 +21,8 @@ template <std::size_t N> void Field(CK_UTF8CHAR (&field)[N], const std::string& 
     std::memcpy(field, text.data(), n);
 }
 
+constexpr unsigned long kResetCard = 0x80100068UL;
+
 CK_RV CardError(const ias::CIASException& e) {
     const unsigned long code = e.error();
     if (code == 0x80100069UL || code == 0x8010000CUL || code == 0x80100017UL) {
@@ -102,38 +104,48 @@ void Module::load(Reader& r) {
     try {
         c->handle = m_pcsc->connect(r.name);
     } catch (const token::PcscError&) {
-        c->handle.reset();
+        return; // busy (another application holds it alone): tried again next time
     }
-    if (c->handle) {
-        c->token = token::Token::read(*c->handle);
-        c->known = c->token.objectDirectory().read;
+    if (!c->handle) {
+        return; // gone meanwhile: the next listing sees it
     }
-    if (!c->known) {
-        r.card = c; // a card without a CIA this module reads: no token
-        return;
-    }
-    c->objects = CardObjects::build(*c->handle, c->token, m_nextObject);
-    c->model = token::CardType::name(token::CardType::probe(*c->handle, c->token));
-    const ias::CCiaInfoFile* info = c->token.ciaInfo();
     try {
-        c->label = info ? Text(token::ToBytes(info->label())) : "";
-        c->manufacturer = info ? Text(token::ToBytes(info->manufacturerId())) : "";
-        c->serial = info ? token::Hex(info->serialNumber()) : "";
-    } catch (const ias::CIASException&) {
-    }
-    if (c->label.empty()) {
-        c->label = c->model.empty() ? "IAS card" : c->model + " card";
-    }
-    const std::size_t pins = std::max<std::size_t>(1, c->objects.pins().size());
-    for (std::size_t k = 1; k < pins; ++k) {
-        c->slots.push_back(m_nextSlot++); // never reused for another card
-    }
-    c->loggedIn.assign(pins, false);
-    c->triesLeft.assign(pins, -1);
-    for (std::size_t k = 0; k < c->objects.pins().size(); ++k) {
-        queryTries(*c, static_cast<int>(k));
+        read(*c);
+    } catch (...) {
+        // Whatever the card gave could not be presented: no token, and no
+        // new walk of it until it is inserted again.
+        c->known = false;
     }
     r.card = c;
+}
+
+void Module::read(Card& c) {
+    c.token = token::Token::read(*c.handle);
+    c.known = c.token.objectDirectory().read;
+    if (!c.known) {
+        return; // a card without a CIA this module reads: no token
+    }
+    c.objects = CardObjects::build(*c.handle, c.token, m_nextObject);
+    c.model = token::CardType::name(token::CardType::probe(*c.handle, c.token));
+    const ias::CCiaInfoFile* info = c.token.ciaInfo();
+    try {
+        c.label = info ? Text(token::ToBytes(info->label())) : "";
+        c.manufacturer = info ? Text(token::ToBytes(info->manufacturerId())) : "";
+        c.serial = info ? token::Hex(info->serialNumber()) : "";
+    } catch (const ias::CIASException&) {
+    }
+    if (c.label.empty()) {
+        c.label = c.model.empty() ? "IAS card" : c.model + " card";
+    }
+    const std::size_t pins = std::max<std::size_t>(1, c.objects.pins().size());
+    for (std::size_t k = 1; k < pins; ++k) {
+        c.slots.push_back(m_nextSlot++); // never reused for another card
+    }
+    c.loggedIn.assign(pins, false);
+    c.triesLeft.assign(pins, -1);
+    for (std::size_t k = 0; k < c.objects.pins().size(); ++k) {
+        queryTries(c, static_cast<int>(k));
+    }
 }
 
 void Module::queryTries(Card& c, int pin) {
@@ -141,6 +153,7 @@ void Module::queryTries(Card& c, int pin) {
     ias::CBlob response;
     unsigned short sw = 0;
     try {
+        selectPinDf(c, p);
         c.handle->sendAPDU(0x00, 0x20, 0x00, p.reference, ias::CBlob(), 0, response, sw);
     } catch (const ias::CIASException&) {
         return;
@@ -259,10 +272,10 @@ CK_RV Module::tokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
     if (!pins.empty()) {
         info->flags |= CKF_USER_PIN_INITIALIZED | CKF_LOGIN_REQUIRED;
         const int tries = c->triesLeft[k];
-        info->flags |= tries == 0                                  ? CKF_USER_PIN_LOCKED
-                       : tries == 1                                ? CKF_USER_PIN_FINAL_TRY
-                       : tries > 1 && tries < pins[k].maxTriesSeen ? CKF_USER_PIN_COUNT_LOW
-                                                                   : 0;
+        const bool low = pins[k].failedSinceSuccess || (tries > 0 && tries < pins[k].maxTriesSeen);
+        info->flags |= tries == 0 ? CKF_USER_PIN_LOCKED
+                                  : (low ? CKF_USER_PIN_COUNT_LOW : 0) |
+                                        (tries == 1 ? CKF_USER_PIN_FINAL_TRY : 0);
         info->ulMinPinLen = pins[k].minLength;
         info->ulMaxPinLen = pins[k].maxLength ? pins[k].maxLength : 64;
     }
@@ -281,13 +294,14 @@ CK_RV Module::tokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
 }
 
 CK_RV Module::slotEvent(CK_SLOT_ID_PTR out) {
+    if (!out) {
+        return CKR_ARGUMENTS_BAD;
+    }
     refresh();
     for (Reader& r : m_readers) {
         if (r.changed) {
             r.changed = false;
-            if (out) {
-                *out = r.base;
-            }
+            *out = r.base;
             return CKR_OK;
         }
     }
@@ -401,12 +415,15 @@ CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text
     if (user != CKU_USER && user != CKU_CONTEXT_SPECIFIC) {
         return CKR_USER_TYPE_INVALID;
     }
+    if (user == CKU_CONTEXT_SPECIFIC) {
+        return CKR_OPERATION_NOT_INITIALIZED; // no key operation is ever active
+    }
     Card& c = *s->card;
     const std::size_t k = static_cast<std::size_t>(s->pin);
     if (c.objects.pins().empty()) {
-        return user == CKU_USER ? CKR_OK : CKR_OPERATION_NOT_INITIALIZED;
+        return CKR_OK; // nothing on this token needs a PIN
     }
-    if (user == CKU_USER && c.loggedIn[k]) {
+    if (c.loggedIn[k]) {
         return CKR_USER_ALREADY_LOGGED_IN;
     }
     if (!text) {
@@ -417,18 +434,18 @@ CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text
     if (!p.lengthFits(length) || !p.format(text, length, data)) {
         return CKR_PIN_INCORRECT; // nothing sent: it cannot be this PIN
     }
+    if (c.triesLeft[k] == 0) {
+        return CKR_PIN_LOCKED; // known blocked: no try is spent on it
+    }
     try {
         selectPinDf(c, p);
         c.handle->verify(p.reference, token::ToBlob(data));
     } catch (const ias::CIASException& e) {
-        if ((e.sw() & 0xFFF0) == 0x63C0 || e.sw() == 0x6983) {
-            c.triesLeft[k] = e.sw() == 0x6983 ? 0 : static_cast<int>(e.sw() & 0x0F);
-            return e.sw() == 0x6983 ? CKR_PIN_LOCKED : CKR_PIN_INCORRECT;
-        }
-        return CardError(e);
+        return PinRefused(c, k, e);
     }
     c.loggedIn[k] = true;
     c.triesLeft[k] = -1; // the counter is full again
+    c.objects.pins()[k].failedSinceSuccess = false;
     return CKR_OK;
 }
 
@@ -452,19 +469,14 @@ void Module::endLogin(Card& c, std::size_t k) {
     ias::CBlob response;
     unsigned short sw = 0;
     try {
+        selectPinDf(c, c.objects.pins()[k]);
         c.handle->sendAPDU(0x00, 0x20, 0xFF, c.objects.pins()[k].reference, ias::CBlob(), 0,
                            response, sw);
     } catch (const ias::CIASException&) {
         // The login is dropped whatever the card answered.
     }
     c.loggedIn[k] = false;
-    for (Object& o : c.objects.objects()) {
-        if (o.readLoggedIn) {
-            o.attrs.erase(CKA_VALUE);
-            o.lazyValue = true;
-            o.readLoggedIn = false;
-        }
-    }
+    forgetValuesReadLoggedIn(c);
 }
 
 CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLength,
@@ -501,13 +513,14 @@ CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLengt
         c.handle->verify(p.reference, token::ToBlob(oldData));
         c.handle->changePIN(p.reference, token::ToBlob(freshData));
     } catch (const ias::CIASException& e) {
-        if ((e.sw() & 0xFFF0) == 0x63C0 || e.sw() == 0x6983) {
-            c.triesLeft[k] = e.sw() == 0x6983 ? 0 : static_cast<int>(e.sw() & 0x0F);
-            return e.sw() == 0x6983 ? CKR_PIN_LOCKED : CKR_PIN_INCORRECT;
-        }
-        return CardError(e);
+        return PinRefused(c, k, e);
     }
     c.triesLeft[k] = -1;
+    c.objects.pins()[k].failedSinceSuccess = false;
+    if (!c.loggedIn[k]) {
+        c.loggedIn[k] = true; // verified on the card now: end it as a logout would
+        endLogin(c, k);
+    }
     return CKR_OK;
 }
 
@@ -515,14 +528,47 @@ CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLengt
 // selects files only: opening the DF selects it, and the refusal that
 // follows ("not a transparent EF") is the expected outcome.
 void Module::selectPinDf(Card& c, const Pin& p) {
-    if (!p.hasPath) {
+    // A local PIN (reference 8x) without a path belongs to the application.
+    const bool local = (p.reference & 0x80) != 0;
+    if (!p.hasPath && !local) {
         return;
     }
     try {
         ias::CCiaFile df;
-        df.open(*c.handle, c.token.resolve(p.path));
+        df.open(*c.handle, p.hasPath ? c.token.resolve(p.path) : c.token.applicationPath());
     } catch (const ias::CIASException&) {
         // Selected and refused as no EF, or not there: VERIFY tells the rest.
+    }
+}
+
+// A refused VERIFY: the tries left, the flags, and the code for the caller.
+// A card reset by another application forgets every login.
+CK_RV Module::PinRefused(Card& c, std::size_t k, const ias::CIASException& e) {
+    if ((e.sw() & 0xFFF0) == 0x63C0 || e.sw() == 0x6983) {
+        c.triesLeft[k] = e.sw() == 0x6983 ? 0 : static_cast<int>(e.sw() & 0x0F);
+        c.objects.pins()[k].failedSinceSuccess = true;
+        return e.sw() == 0x6983 ? CKR_PIN_LOCKED : CKR_PIN_INCORRECT;
+    }
+    if (e.error() == kResetCard) {
+        forgetLogins(c);
+    }
+    return CardError(e);
+}
+
+void Module::forgetLogins(Card& c) {
+    for (std::size_t k = 0; k < c.loggedIn.size(); ++k) {
+        c.loggedIn[k] = false;
+    }
+    forgetValuesReadLoggedIn(c);
+}
+
+void Module::forgetValuesReadLoggedIn(Card& c) {
+    for (Object& o : c.objects.objects()) {
+        if (o.readLoggedIn) {
+            o.attrs.erase(CKA_VALUE);
+            o.lazyValue = true;
+            o.readLoggedIn = false;
+        }
     }
 }
 
@@ -552,7 +598,12 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
     } catch (const ias::CIASException& e) {
         // A file the card guards though the CIA names no PIN for it: not
         // readable now, perhaps after a login.
-        return e.sw() == 0x6982 ? CKR_ATTRIBUTE_SENSITIVE : CardError(e);
+        if (e.error() == kResetCard) {
+            forgetLogins(c);
+        }
+        return e.sw() == 0x6982 ? CKR_ATTRIBUTE_SENSITIVE
+               : e.sw() != 0    ? CKR_ATTRIBUTE_TYPE_INVALID // the file is not there
+                                : CardError(e);
     }
     // A whole file holding one element and then filler gives the element.
     token::DerReader r(bytes.data(), bytes.size());
@@ -580,6 +631,11 @@ CK_RV Module::findInit(CK_SESSION_HANDLE h, CK_ATTRIBUTE_PTR tmpl, CK_ULONG coun
     if (!tmpl && count > 0) {
         return CKR_ARGUMENTS_BAD;
     }
+    for (CK_ULONG i = 0; i < count; ++i) {
+        if (!tmpl[i].pValue && tmpl[i].ulValueLen > 0) {
+            return CKR_ARGUMENTS_BAD;
+        }
+    }
     if (s->finding) {
         return CKR_OPERATION_ACTIVE;
     }
@@ -588,6 +644,16 @@ CK_RV Module::findInit(CK_SESSION_HANDLE h, CK_ATTRIBUTE_PTR tmpl, CK_ULONG coun
     s->found.clear();
     for (Object& o : s->card->objects.objects()) {
         if (!visible(*s, o)) {
+            continue;
+        }
+        // The value is read only for objects the rest of the template takes.
+        std::vector<CK_ATTRIBUTE> others;
+        for (CK_ULONG i = 0; i < count; ++i) {
+            if (tmpl[i].type != CKA_VALUE) {
+                others.push_back(tmpl[i]);
+            }
+        }
+        if (!o.attrs.matches(others.data(), others.size())) {
             continue;
         }
         if (wantsValue && readLazyValue(*s->card, o) != CKR_OK) {
@@ -654,7 +720,7 @@ CK_RV Module::attributes(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ATTRIB
     const auto wanted = [](const CK_ATTRIBUTE& a) { return a.type == CKA_VALUE; };
     if (std::any_of(tmpl, tmpl + count, wanted)) {
         rv = readLazyValue(*s->card, *o);
-        if (rv == CKR_ATTRIBUTE_SENSITIVE) {
+        if (rv == CKR_ATTRIBUTE_SENSITIVE || rv == CKR_ATTRIBUTE_TYPE_INVALID) {
             // The other attributes still answer; the value says why it cannot.
             const CK_RV others = o->attrs.get(tmpl, count);
             for (CK_ULONG i = 0; i < count; ++i) {

@@ -83,6 +83,7 @@ private:
 
     void refresh();
     void load(Reader& r);
+    void read(Card& c);
     bool slot(CK_SLOT_ID id, SlotRef& out);
     CK_RV session(CK_SESSION_HANDLE h, Session*& out);
     bool visible(const Session& s, const Object& o) const;
@@ -91,6 +92,9 @@ private:
     void lastSessionGone(const std::shared_ptr<Card>& card, int pin);
     void endLogin(Card& c, std::size_t pin);
     void selectPinDf(Card& c, const Pin& p);
+    CK_RV PinRefused(Card& c, std::size_t pin, const ias::CIASException& e);
+    void forgetLogins(Card& c);
+    void forgetValuesReadLoggedIn(Card& c);
     CK_RV readLazyValue(Card& c, Object& o);
 
     std::unique_ptr<token::Connection> m_pcsc;

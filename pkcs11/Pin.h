@@ -24,15 +24,18 @@ struct Pin {
     unsigned long storedLength = 0;
     unsigned char padChar = 0xFF;
     bool padDefined = false;
-    int maxTriesSeen = 0; ///< the most tries left the card reported since insertion
-    bool hasPath = false; ///< the AODF names the DF the PIN belongs to
+    int maxTriesSeen = 0;            ///< the most tries left the card reported since insertion
+    bool failedSinceSuccess = false; ///< a wrong PIN was given since the last right one
+    bool hasPath = false;            ///< the AODF names the DF the PIN belongs to
     ias::CCiaPath path;
 
     enum : unsigned int { NeedsPadding = 1u << 5, Unblocking = 1u << 6, SecurityOfficer = 1u << 7 };
 
     /// Whether `n` characters fit the lengths the AODF gives.
+    /// Whether `n` characters fit the lengths the AODF gives; an empty PIN
+    /// never does (VERIFY without data asks the card for its counter).
     bool lengthFits(unsigned long n) const {
-        return n >= minLength && (maxLength == 0 || n <= maxLength);
+        return n > 0 && n >= minLength && n <= (maxLength ? maxLength : 64);
     }
     /// The VERIFY data for the typed PIN: encoded as pwdType says, padded to
     /// storedLength with padChar when the needs-padding flag is set. False

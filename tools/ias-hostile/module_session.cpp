@@ -37,9 +37,10 @@ unsigned long ModuleSession::objects(CK_SESSION_HANDLE session) {
         for (CK_ATTRIBUTE_TYPE type : {CKA_CLASS, CKA_LABEL, CKA_ID, CKA_VALUE, CKA_SUBJECT,
                                        CKA_MODULUS, CKA_PRIVATE_EXPONENT}) {
             CK_ATTRIBUTE a{type, nullptr, 0};
-            if (m_f->C_GetAttributeValue(session, o, &a, 1) != CKR_OK ||
-                a.ulValueLen == CK_UNAVAILABLE_INFORMATION) {
-                ++refused;
+            const CK_RV rv = m_f->C_GetAttributeValue(session, o, &a, 1);
+            if (rv != CKR_OK || a.ulValueLen == CK_UNAVAILABLE_INFORMATION) {
+                // An attribute the object lacks or keeps secret is an answer.
+                refused += rv != CKR_ATTRIBUTE_TYPE_INVALID && rv != CKR_ATTRIBUTE_SENSITIVE;
                 continue;
             }
             std::vector<unsigned char> value(a.ulValueLen + 1);
