@@ -31,6 +31,34 @@ CK_RV CardError(const ias::CIASException& e) {
     return CKR_DEVICE_ERROR;
 }
 
+// Keeps other applications off the card for a sequence that must reach it
+// whole: the PIN's DF and then VERIFY, a SELECT and then its READ BINARYs.
+class Transaction {
+public:
+    explicit Transaction(ias::CIASCard& card) : m_card(card) {
+        try {
+            card.beginTransaction();
+            m_open = true;
+        } catch (const ias::CIASException&) {
+            // Without it the sequence still runs, as any application's would.
+        }
+    }
+    ~Transaction() {
+        try {
+            if (m_open) {
+                m_card.endTransaction();
+            }
+        } catch (const ias::CIASException&) {
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    ias::CIASCard& m_card;
+    bool m_open = false;
+};
+
 std::string Text(const token::Bytes& b) {
     return std::string(b.begin(), b.end());
 }
@@ -110,6 +138,7 @@ void Module::load(Reader& r) {
         return; // gone meanwhile: the next listing sees it
     }
     try {
+        Transaction tx(*c->handle); // the walk sees one state of the card
         read(*c);
     } catch (...) {
         // Whatever the card gave could not be presented: no token, and no
@@ -153,6 +182,7 @@ void Module::queryTries(Card& c, int pin) {
     ias::CBlob response;
     unsigned short sw = 0;
     try {
+        Transaction tx(*c.handle);
         selectPinDf(c, p);
         c.handle->sendAPDU(0x00, 0x20, 0x00, p.reference, ias::CBlob(), 0, response, sw);
     } catch (const ias::CIASException&) {
@@ -213,14 +243,19 @@ CK_RV Module::slotList(bool tokenPresent, CK_SLOT_ID_PTR list, CK_ULONG_PTR coun
     return CKR_OK;
 }
 
-CK_RV Module::slotInfo(CK_SLOT_ID id, CK_SLOT_INFO_PTR info) {
-    if (!info) {
+CK_RV Module::freshSlot(CK_SLOT_ID id, const void* out, SlotRef& s) {
+    if (!out) {
         return CKR_ARGUMENTS_BAD;
     }
     refresh();
+    return slot(id, s) ? CKR_OK : CKR_SLOT_ID_INVALID;
+}
+
+CK_RV Module::slotInfo(CK_SLOT_ID id, CK_SLOT_INFO_PTR info) {
     SlotRef s;
-    if (!slot(id, s)) {
-        return CKR_SLOT_ID_INVALID;
+    const CK_RV rv = freshSlot(id, info, s);
+    if (rv != CKR_OK) {
+        return rv;
     }
     const Card* c = s.reader->card.get();
     std::string name = s.reader->name;
@@ -236,13 +271,10 @@ CK_RV Module::slotInfo(CK_SLOT_ID id, CK_SLOT_INFO_PTR info) {
 }
 
 CK_RV Module::tokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
-    if (!info) {
-        return CKR_ARGUMENTS_BAD;
-    }
-    refresh();
     SlotRef s;
-    if (!slot(id, s)) {
-        return CKR_SLOT_ID_INVALID;
+    const CK_RV rv = freshSlot(id, info, s);
+    if (rv != CKR_OK) {
+        return rv;
     }
     Card* c = s.reader->card.get();
     if (!c || !c->known) {
@@ -438,6 +470,7 @@ CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text
         return CKR_PIN_LOCKED; // known blocked: no try is spent on it
     }
     try {
+        Transaction tx(*c.handle);
         selectPinDf(c, p);
         c.handle->verify(p.reference, token::ToBlob(data));
     } catch (const ias::CIASException& e) {
@@ -469,6 +502,7 @@ void Module::endLogin(Card& c, std::size_t k) {
     ias::CBlob response;
     unsigned short sw = 0;
     try {
+        Transaction tx(*c.handle);
         selectPinDf(c, c.objects.pins()[k]);
         c.handle->sendAPDU(0x00, 0x20, 0xFF, c.objects.pins()[k].reference, ias::CBlob(), 0,
                            response, sw);
@@ -509,6 +543,7 @@ CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLengt
         return CKR_PIN_INCORRECT;
     }
     try {
+        Transaction tx(*c.handle);
         selectPinDf(c, p);
         c.handle->verify(p.reference, token::ToBlob(oldData));
         c.handle->changePIN(p.reference, token::ToBlob(freshData));
@@ -594,6 +629,7 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
     }
     token::Bytes bytes;
     try {
+        Transaction tx(*c.handle);
         bytes = c.token.readValue(*c.handle, o.valuePath);
     } catch (const ias::CIASException& e) {
         // A file the card guards though the CIA names no PIN for it: not

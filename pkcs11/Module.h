@@ -85,6 +85,9 @@ private:
     void load(Reader& r);
     void read(Card& c);
     bool slot(CK_SLOT_ID id, SlotRef& out);
+    /// The slot `id` after a look at the readers; CKR_ARGUMENTS_BAD when
+    /// `out` (the caller's result) is null.
+    CK_RV freshSlot(CK_SLOT_ID id, const void* out, SlotRef& s);
     CK_RV session(CK_SESSION_HANDLE h, Session*& out);
     bool visible(const Session& s, const Object& o) const;
     Object* object(Session& s, CK_OBJECT_HANDLE h);
