@@ -20,6 +20,9 @@ struct Object {
     int pin = -1;              ///< index in CardObjects::pins() of the PIN it needs, -1: none
     bool lazyValue = false;    ///< CKA_VALUE is read from the card when first asked for
     bool readLoggedIn = false; ///< that value was read while a PIN was verified
+    /// The card's last refusal of the value (6982 until a login changes
+    /// things, or a file that is not there): answered without asking again.
+    CK_RV refused = CKR_OK;
     ias::CCiaPath valuePath;
 };
 

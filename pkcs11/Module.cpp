@@ -72,6 +72,15 @@ Module::Module() {
     }
 }
 
+void Module::dropSessionsOf(const std::shared_ptr<Card>& card) {
+    if (!card) {
+        return;
+    }
+    for (auto it = m_sessions.begin(); it != m_sessions.end();) {
+        it = it->second.card == card ? m_sessions.erase(it) : std::next(it);
+    }
+}
+
 void Module::refresh() {
     std::vector<token::ReaderState> states;
     try {
@@ -89,6 +98,7 @@ void Module::refresh() {
         if (!listed && !r.gone) {
             r.gone = true;
             r.present = false;
+            dropSessionsOf(r.card); // their handles go with the card
             r.card.reset();
             r.changed = true;
         }
@@ -114,6 +124,7 @@ void Module::refresh() {
         r.present = present;
         r.events = st.events;
         r.atr = st.atr;
+        dropSessionsOf(r.card);
         r.card.reset();
         r.changed = true;
         if (present) {
@@ -479,6 +490,9 @@ CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text
     c.loggedIn[k] = true;
     c.triesLeft[k] = -1; // the counter is full again
     c.objects.pins()[k].failedSinceSuccess = false;
+    for (Object& o : c.objects.objects()) {
+        o.refused = o.refused == CKR_ATTRIBUTE_SENSITIVE ? CKR_OK : o.refused;
+    }
     return CKR_OK;
 }
 
@@ -627,6 +641,9 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
     if (!o.lazyValue) {
         return CKR_OK;
     }
+    if (o.refused != CKR_OK) {
+        return o.refused;
+    }
     token::Bytes bytes;
     try {
         Transaction tx(*c.handle);
@@ -637,9 +654,12 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
         if (e.error() == kResetCard) {
             forgetLogins(c);
         }
-        return e.sw() == 0x6982 ? CKR_ATTRIBUTE_SENSITIVE
-               : e.sw() != 0    ? CKR_ATTRIBUTE_TYPE_INVALID // the file is not there
-                                : CardError(e);
+        if (e.sw() == 0 || e.error() == kResetCard) {
+            return CardError(e);
+        }
+        o.refused = e.sw() == 0x6982 ? CKR_ATTRIBUTE_SENSITIVE
+                                     : CKR_ATTRIBUTE_TYPE_INVALID; // the file is not there
+        return o.refused;
     }
     // A whole file holding one element and then filler gives the element.
     token::DerReader r(bytes.data(), bytes.size());

@@ -82,6 +82,7 @@ private:
     };
 
     void refresh();
+    void dropSessionsOf(const std::shared_ptr<Card>& card);
     void load(Reader& r);
     void read(Card& c);
     bool slot(CK_SLOT_ID id, SlotRef& out);

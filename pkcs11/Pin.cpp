@@ -41,6 +41,11 @@ bool Pin::format(const unsigned char* text, unsigned long n, token::Bytes& out) 
     }
     default: // ASCII numeric and UTF-8: the text as typed
         out.assign(text, text + n);
+        if (!(flags & CaseSensitive)) {
+            for (unsigned char& ch : out) { // a PIN that ignores case is stored upper-case
+                ch = ch >= 'a' && ch <= 'z' ? static_cast<unsigned char>(ch - 'a' + 'A') : ch;
+            }
+        }
         break;
     }
     if ((flags & NeedsPadding) && storedLength > out.size()) {

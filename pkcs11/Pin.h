@@ -29,7 +29,12 @@ struct Pin {
     bool hasPath = false;            ///< the AODF names the DF the PIN belongs to
     ias::CCiaPath path;
 
-    enum : unsigned int { NeedsPadding = 1u << 5, Unblocking = 1u << 6, SecurityOfficer = 1u << 7 };
+    enum : unsigned int {
+        CaseSensitive = 1u << 0,
+        NeedsPadding = 1u << 5,
+        Unblocking = 1u << 6,
+        SecurityOfficer = 1u << 7
+    };
 
     /// Whether `n` characters fit the lengths the AODF gives.
     /// Whether `n` characters fit the lengths the AODF gives; an empty PIN

@@ -22,10 +22,11 @@ TEST(Pin, FormatsAsTheAodfDescribes) {
         {1, true, 8, 0xFF, "1234", "31323334FFFFFFFF"},
         {1, true, 8, -1, "1234", "31323334FFFFFFFF"}, // FF when no padChar is given
         {1, true, 8, 0x00, "1234", "3132333400000000"},
-        {0, false, 0, -1, "12345", "12345F"},          // BCD, odd length
-        {3, false, 0, -1, "1290", "F1F2F9F0"},         // half-nibble BCD
-        {4, false, 0, -1, "1234", "241234FFFFFFFFFF"}, // ISO 9564-1 format 2
-        {2, false, 0, -1, "\xC3\xA9t\xC3\xA9", "C3A974C3A9"},
+        {0, false, 0, -1, "12345", "12345F"},                 // BCD, odd length
+        {3, false, 0, -1, "1290", "F1F2F9F0"},                // half-nibble BCD
+        {4, false, 0, -1, "1234", "241234FFFFFFFFFF"},        // ISO 9564-1 format 2
+        {2, false, 0, -1, "\xC3\xA9t\xC3\xA9", "C3A954C3A9"}, // case-insensitive: T
+        {2, false, 0, -1, "abZ", "41425A"},
         {1, false, 0, -1, "12a4", nullptr}, // not numeric
         {4, false, 0, -1, "123456789012345", nullptr},
     };
