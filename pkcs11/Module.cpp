@@ -72,10 +72,12 @@ Module::Module() {
     }
 }
 
-void Module::dropSessionsOf(const std::shared_ptr<Card>& card) {
+void Module::dropSessionsOf(Reader& r) {
+    const std::shared_ptr<Card>& card = r.card;
     if (!card) {
         return;
     }
+    r.retired.insert(r.retired.end(), card->slots.begin() + 1, card->slots.end());
     for (auto it = m_sessions.begin(); it != m_sessions.end();) {
         it = it->second.card == card ? m_sessions.erase(it) : std::next(it);
     }
@@ -98,7 +100,7 @@ void Module::refresh() {
         if (!listed && !r.gone) {
             r.gone = true;
             r.present = false;
-            dropSessionsOf(r.card); // their handles go with the card
+            dropSessionsOf(r); // their handles go with the card
             r.card.reset();
             r.changed = true;
         }
@@ -124,7 +126,7 @@ void Module::refresh() {
         r.present = present;
         r.events = st.events;
         r.atr = st.atr;
-        dropSessionsOf(r.card);
+        dropSessionsOf(r);
         r.card.reset();
         r.changed = true;
         if (present) {
@@ -205,10 +207,9 @@ void Module::queryTries(Card& c, int pin) {
 }
 
 bool Module::slot(CK_SLOT_ID id, SlotRef& out) {
+    // A slot once listed stays a slot: a reader that left, or a PIN slot of
+    // a card that left, answers with no token.
     for (Reader& r : m_readers) {
-        if (r.gone) {
-            continue;
-        }
         if (r.base == id) {
             out = SlotRef{&r, 0};
             return true;
@@ -221,6 +222,10 @@ bool Module::slot(CK_SLOT_ID id, SlotRef& out) {
                 }
             }
         }
+        if (std::find(r.retired.begin(), r.retired.end(), id) != r.retired.end()) {
+            out = SlotRef{&r, -1};
+            return true;
+        }
     }
     return false;
 }
@@ -229,28 +234,35 @@ CK_RV Module::slotList(bool tokenPresent, CK_SLOT_ID_PTR list, CK_ULONG_PTR coun
     if (!count) {
         return CKR_ARGUMENTS_BAD;
     }
-    refresh();
-    std::vector<CK_SLOT_ID> ids;
-    for (const Reader& r : m_readers) {
-        if (r.gone) {
-            continue;
+    // The set of slots changes only at a size query (a null list), so the
+    // fill call that follows gives exactly what the query counted.
+    if (!list || !m_listedValid || m_listedPresent != tokenPresent) {
+        refresh();
+        m_listed.clear();
+        for (const Reader& r : m_readers) {
+            if (r.gone) {
+                continue;
+            }
+            const bool token = r.card && r.card->known;
+            if (!token && !tokenPresent) {
+                m_listed.push_back(r.base);
+            }
+            if (token) {
+                m_listed.insert(m_listed.end(), r.card->slots.begin(), r.card->slots.end());
+            }
         }
-        const bool token = r.card && r.card->known;
-        if (!token && !tokenPresent) {
-            ids.push_back(r.base);
-        }
-        if (token) {
-            ids.insert(ids.end(), r.card->slots.begin(), r.card->slots.end());
-        }
+        m_listedPresent = tokenPresent;
+        m_listedValid = true;
     }
-    if (list && *count < ids.size()) {
-        *count = ids.size();
+    if (list && *count < m_listed.size()) {
+        *count = m_listed.size();
         return CKR_BUFFER_TOO_SMALL;
     }
     if (list) {
-        std::copy(ids.begin(), ids.end(), list);
+        std::copy(m_listed.begin(), m_listed.end(), list);
+        m_listedValid = false; // the next call looks at the readers again
     }
-    *count = ids.size();
+    *count = m_listed.size();
     return CKR_OK;
 }
 
@@ -268,14 +280,14 @@ CK_RV Module::slotInfo(CK_SLOT_ID id, CK_SLOT_INFO_PTR info) {
     if (rv != CKR_OK) {
         return rv;
     }
-    const Card* c = s.reader->card.get();
+    const Card* c = s.token();
     std::string name = s.reader->name;
     if (c && c->objects.pins().size() > 1) {
         name += " (" + c->objects.pins()[static_cast<std::size_t>(s.pin)].label + ")";
     }
     Field(info->slotDescription, name);
     Field(info->manufacturerID, "libias");
-    info->flags = CKF_REMOVABLE_DEVICE | CKF_HW_SLOT | (c && c->known ? CKF_TOKEN_PRESENT : 0);
+    info->flags = CKF_REMOVABLE_DEVICE | CKF_HW_SLOT | (c ? CKF_TOKEN_PRESENT : 0);
     info->hardwareVersion = {0, 0};
     info->firmwareVersion = {0, 0};
     return CKR_OK;
@@ -287,8 +299,8 @@ CK_RV Module::tokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
     if (rv != CKR_OK) {
         return rv;
     }
-    Card* c = s.reader->card.get();
-    if (!c || !c->known) {
+    Card* c = s.token();
+    if (!c) {
         return CKR_TOKEN_NOT_PRESENT;
     }
     const std::vector<Pin>& pins = c->objects.pins();
@@ -363,7 +375,7 @@ CK_RV Module::openSession(CK_SLOT_ID id, CK_FLAGS flags, CK_SESSION_HANDLE_PTR h
     if (!slot(id, s)) {
         return CKR_SLOT_ID_INVALID;
     }
-    if (!s.reader->card || !s.reader->card->known) {
+    if (!s.token()) {
         return CKR_TOKEN_NOT_PRESENT;
     }
     Session session;
@@ -396,7 +408,7 @@ CK_RV Module::closeAllSessions(CK_SLOT_ID id) {
     for (auto it = m_sessions.begin(); it != m_sessions.end();) {
         it = it->second.slot == id ? m_sessions.erase(it) : std::next(it);
     }
-    if (ref.reader->card) {
+    if (ref.token()) {
         lastSessionGone(ref.reader->card, ref.pin);
     }
     return CKR_OK;

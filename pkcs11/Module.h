@@ -66,6 +66,8 @@ private:
         std::vector<unsigned char> atr;
         std::shared_ptr<Card> card;
         bool changed = false; ///< since the last slot event reported
+        /// Slots of cards that left: still answered (no token), never reused.
+        std::vector<CK_SLOT_ID> retired;
     };
     struct Session {
         CK_SLOT_ID slot = 0;
@@ -78,11 +80,15 @@ private:
     };
     struct SlotRef {
         Reader* reader = nullptr;
-        int pin = 0;
+        int pin = 0; ///< -1: a slot of a card that left
+        /// The card this slot shows as a token, or null.
+        Card* token() const {
+            return pin >= 0 && reader->card && reader->card->known ? reader->card.get() : nullptr;
+        }
     };
 
     void refresh();
-    void dropSessionsOf(const std::shared_ptr<Card>& card);
+    void dropSessionsOf(Reader& r);
     void load(Reader& r);
     void read(Card& c);
     bool slot(CK_SLOT_ID id, SlotRef& out);
@@ -105,6 +111,10 @@ private:
     std::vector<Reader> m_readers;
     std::map<CK_SESSION_HANDLE, Session> m_sessions;
     CK_SLOT_ID m_nextSlot = 1;
+    /// The slot list of the last size query, which the next fill call gives.
+    std::vector<CK_SLOT_ID> m_listed;
+    bool m_listedPresent = false;
+    bool m_listedValid = false;
     CK_SESSION_HANDLE m_nextSession = 1;
     CK_OBJECT_HANDLE m_nextObject = 1;
 };
