@@ -460,8 +460,7 @@ CK_RV Module::sessionInfo(CK_SESSION_HANDLE h, CK_SESSION_INFO_PTR info) {
 
 CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text, CK_ULONG length) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     if (user == CKU_SO) {
@@ -510,8 +509,7 @@ CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text
 
 CK_RV Module::logout(CK_SESSION_HANDLE h) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     Card& c = *s->card;
@@ -542,8 +540,7 @@ void Module::endLogin(Card& c, std::size_t k) {
 CK_RV Module::setPin(CK_SESSION_HANDLE h, CK_UTF8CHAR_PTR old, CK_ULONG oldLength,
                      CK_UTF8CHAR_PTR fresh, CK_ULONG freshLength) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     if (!(s->flags & CKF_RW_SESSION)) {
@@ -692,8 +689,7 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
 
 CK_RV Module::findInit(CK_SESSION_HANDLE h, CK_ATTRIBUTE_PTR tmpl, CK_ULONG count) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     if (!tmpl && count > 0) {
@@ -739,8 +735,7 @@ CK_RV Module::findInit(CK_SESSION_HANDLE h, CK_ATTRIBUTE_PTR tmpl, CK_ULONG coun
 CK_RV Module::find(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE_PTR out, CK_ULONG max,
                    CK_ULONG_PTR count) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     if (!out || !count) {
@@ -759,8 +754,7 @@ CK_RV Module::find(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE_PTR out, CK_ULONG max,
 
 CK_RV Module::findFinal(CK_SESSION_HANDLE h) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     if (!s->finding) {
@@ -774,8 +768,7 @@ CK_RV Module::findFinal(CK_SESSION_HANDLE h) {
 CK_RV Module::attributes(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ATTRIBUTE_PTR tmpl,
                          CK_ULONG count) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     if (!tmpl && count > 0) {
@@ -787,7 +780,7 @@ CK_RV Module::attributes(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ATTRIB
     }
     const auto wanted = [](const CK_ATTRIBUTE& a) { return a.type == CKA_VALUE; };
     if (std::any_of(tmpl, tmpl + count, wanted)) {
-        rv = readLazyValue(*s->card, *o);
+        const CK_RV rv = readLazyValue(*s->card, *o);
         if (rv == CKR_ATTRIBUTE_SENSITIVE || rv == CKR_ATTRIBUTE_TYPE_INVALID) {
             // The other attributes still answer; the value says why it cannot.
             const CK_RV others = o->attrs.get(tmpl, count);
@@ -807,8 +800,7 @@ CK_RV Module::attributes(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ATTRIB
 
 CK_RV Module::objectSize(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE handle, CK_ULONG_PTR size) {
     Session* s = nullptr;
-    CK_RV rv = session(h, s);
-    if (rv != CKR_OK) {
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
         return rv;
     }
     if (!size) {
