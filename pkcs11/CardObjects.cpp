@@ -259,11 +259,7 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
         }
         CertFacts f;
         try {
-            const ias::CCioObjectValue v = x->value();
-            const token::Bytes bytes = v.type() == 1   ? token::ToBytes(v.value())
-                                       : v.type() == 2 ? t.readValue(card, ias::CCiaPath(v.value()))
-                                                       : token::Bytes();
-            if (!ParseCertificate(bytes, f)) {
+            if (!ParseCertificate(t.objectValue(card, x->value()), f)) {
                 continue;
             }
         } catch (const ias::CIASException&) {
@@ -306,38 +302,23 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
         return nullptr;
     };
 
-    // Public keys from the PuKDF, then one for each certificate without one.
-    std::vector<token::Bytes> publicIds;
+    // Public keys from the PuKDF, then one for each certificate without one;
+    // `numbers` keeps each key's modulus and exponent by ID for the private keys.
     std::vector<std::pair<token::Bytes, std::pair<Value, Value>>> numbers;
-    for (const token::CioEntry& e : t.entries()) {
-        const auto* k = e.as<ias::CCioPublicRSAKey>();
-        if (!k) {
-            continue;
-        }
-        Value n, x;
-        try {
-            const ias::CCioObjectValue v = k->value();
-            const token::Bytes bytes = v.type() == 1   ? token::ToBytes(v.value())
-                                       : v.type() == 2 ? t.readValue(card, ias::CCiaPath(v.value()))
-                                                       : token::Bytes();
-            if (!RsaNumbers(bytes.data(), bytes.size(), n, x)) {
-                continue;
-            }
-        } catch (const ias::CIASException&) {
-            continue;
-        }
+    auto hasNumbers = [&](const token::Bytes& id) {
+        return std::any_of(numbers.begin(), numbers.end(),
+                           [&](const auto& nx) { return nx.first == id; });
+    };
+    // usage: the key's, or none given (a certificate's key may verify only).
+    auto addPublic = [&](const token::CioEntry& e, const Value& n, const Value& x,
+                         unsigned int usage, bool fromCertificate) {
         Object o;
         CommonStorage(o.attrs, CKO_PUBLIC_KEY, e, false);
         KeyCommon(o.attrs, e, CKK_RSA);
-        unsigned int usage = 0xFFFFFFFFu;
-        try {
-            usage = k->usage();
-        } catch (const ias::CIASException&) {
-        }
-        o.attrs.setBool(CKA_VERIFY, Usage(usage, 6) || Usage(usage, 9));
-        o.attrs.setBool(CKA_VERIFY_RECOVER, Usage(usage, 7));
-        o.attrs.setBool(CKA_ENCRYPT, Usage(usage, 0));
-        o.attrs.setBool(CKA_WRAP, Usage(usage, 4));
+        o.attrs.setBool(CKA_VERIFY, fromCertificate || Usage(usage, 6) || Usage(usage, 9));
+        o.attrs.setBool(CKA_VERIFY_RECOVER, !fromCertificate && Usage(usage, 7));
+        o.attrs.setBool(CKA_ENCRYPT, !fromCertificate && Usage(usage, 0));
+        o.attrs.setBool(CKA_WRAP, !fromCertificate && Usage(usage, 4));
         o.attrs.setBool(CKA_TRUSTED, e.fileChoice == 2);
         const CertFacts* cf = certFor(e.id);
         o.attrs.set(CKA_SUBJECT, cf ? cf->subject : Value());
@@ -345,30 +326,34 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
         o.attrs.set(CKA_PUBLIC_EXPONENT, x);
         o.attrs.setUlong(CKA_MODULUS_BITS, Bits(n));
         c.m_objects.push_back(std::move(o));
-        publicIds.push_back(e.id);
         numbers.push_back({e.id, {n, x}});
+    };
+    for (const token::CioEntry& e : t.entries()) {
+        const auto* k = e.as<ias::CCioPublicRSAKey>();
+        if (!k) {
+            continue;
+        }
+        Value n, x;
+        try {
+            const token::Bytes bytes = t.objectValue(card, k->value());
+            if (!RsaNumbers(bytes.data(), bytes.size(), n, x)) {
+                continue;
+            }
+        } catch (const ias::CIASException&) {
+            continue;
+        }
+        unsigned int usage = 0xFFFFFFFFu;
+        try {
+            usage = k->usage();
+        } catch (const ias::CIASException&) {
+        }
+        addPublic(e, n, x, usage, false);
     }
     for (const token::CioEntry& e : t.entries()) {
         const CertFacts* cf = e.as<ias::CCioX509Certificate>() ? certFor(e.id) : nullptr;
-        if (!cf || cf->modulus.empty() ||
-            std::find(publicIds.begin(), publicIds.end(), e.id) != publicIds.end()) {
-            continue;
+        if (cf && !cf->modulus.empty() && !hasNumbers(e.id)) {
+            addPublic(e, cf->modulus, cf->exponent, 0, true);
         }
-        Object o;
-        CommonStorage(o.attrs, CKO_PUBLIC_KEY, e, false);
-        KeyCommon(o.attrs, e, CKK_RSA);
-        o.attrs.setBool(CKA_VERIFY, true);
-        o.attrs.setBool(CKA_VERIFY_RECOVER, false);
-        o.attrs.setBool(CKA_ENCRYPT, false);
-        o.attrs.setBool(CKA_WRAP, false);
-        o.attrs.setBool(CKA_TRUSTED, false);
-        o.attrs.set(CKA_SUBJECT, cf->subject);
-        o.attrs.set(CKA_MODULUS, cf->modulus);
-        o.attrs.set(CKA_PUBLIC_EXPONENT, cf->exponent);
-        o.attrs.setUlong(CKA_MODULUS_BITS, Bits(cf->modulus));
-        c.m_objects.push_back(std::move(o));
-        publicIds.push_back(e.id);
-        numbers.push_back({e.id, {cf->modulus, cf->exponent}});
     }
 
     // Private keys: usage from the PrKDF, numbers from the matching
@@ -438,7 +423,7 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
                 o.attrs.set(CKA_VALUE, V(token::ToBytes(v.value())));
             } else if (v.type() == 2) {
                 o.lazyValue = true;
-                o.valuePath = ias::CCiaPath(v.value());
+                o.value = v;
             }
         } catch (const ias::CIASException&) {
             continue;

@@ -23,7 +23,7 @@ struct Object {
     /// The card's last refusal of the value (6982 until a login changes
     /// things, or a file that is not there): answered without asking again.
     CK_RV refused = CKR_OK;
-    ias::CCiaPath valuePath;
+    ias::CCioObjectValue value; ///< a path value, read by Token::objectValue
 };
 
 class CardObjects {

@@ -1,7 +1,6 @@
 #include "Module.h"
 
 #include "token/CardType.h"
-#include "token/DerReader.h"
 #include "token/KnownCards.h"
 
 #include <algorithm>
@@ -656,7 +655,7 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
     token::Bytes bytes;
     try {
         Transaction tx(*c.handle);
-        bytes = c.token.readValue(*c.handle, o.valuePath);
+        bytes = c.token.objectValue(*c.handle, o.value);
     } catch (const ias::CIASException& e) {
         // A file the card guards though the CIA names no PIN for it: not
         // readable now, perhaps after a login.
@@ -669,15 +668,6 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
         o.refused = e.sw() == 0x6982 ? CKR_ATTRIBUTE_SENSITIVE
                                      : CKR_ATTRIBUTE_TYPE_INVALID; // the file is not there
         return o.refused;
-    }
-    // A whole file holding one element and then filler gives the element.
-    token::DerReader r(bytes.data(), bytes.size());
-    token::DerReader::Element first;
-    if (o.valuePath.index() < 0 && r.next(first)) {
-        r.skipFiller();
-        if (r.atEnd()) {
-            bytes.resize(first.size);
-        }
     }
     o.attrs.set(CKA_VALUE, Value(bytes.begin(), bytes.end()));
     o.lazyValue = false;
@@ -705,18 +695,18 @@ CK_RV Module::findInit(CK_SESSION_HANDLE h, CK_ATTRIBUTE_PTR tmpl, CK_ULONG coun
     }
     const bool wantsValue =
         std::any_of(tmpl, tmpl + count, [](const CK_ATTRIBUTE& a) { return a.type == CKA_VALUE; });
+    std::vector<CK_ATTRIBUTE> others; // the template without CKA_VALUE
+    for (CK_ULONG i = 0; i < count; ++i) {
+        if (tmpl[i].type != CKA_VALUE) {
+            others.push_back(tmpl[i]);
+        }
+    }
     s->found.clear();
     for (Object& o : s->card->objects.objects()) {
         if (!visible(*s, o)) {
             continue;
         }
         // The value is read only for objects the rest of the template takes.
-        std::vector<CK_ATTRIBUTE> others;
-        for (CK_ULONG i = 0; i < count; ++i) {
-            if (tmpl[i].type != CKA_VALUE) {
-                others.push_back(tmpl[i]);
-            }
-        }
         if (!o.attrs.matches(others.data(), others.size())) {
             continue;
         }

@@ -420,6 +420,27 @@ Bytes Token::readValue(ias::CIASCard& card, const ias::CCiaPath& path) const {
     return ToBytes(file);
 }
 
+Bytes Token::objectValue(ias::CIASCard& card, const ias::CCioObjectValue& value) const {
+    Bytes bytes;
+    bool whole = true;
+    if (value.type() == 1) {
+        bytes = ToBytes(value.value());
+    } else if (value.type() == 2) {
+        const ias::CCiaPath path(value.value());
+        whole = path.index() < 0;
+        bytes = readValue(card, path);
+    }
+    DerReader r(bytes.data(), bytes.size());
+    DerReader::Element first;
+    if (whole && r.next(first)) {
+        r.skipFiller();
+        if (r.atEnd()) {
+            bytes.resize(first.size);
+        }
+    }
+    return bytes;
+}
+
 const CioEntry* Token::authObject(const Bytes& authId) const {
     if (authId.empty()) {
         return nullptr;

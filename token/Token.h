@@ -79,6 +79,12 @@ public:
     /// Exactly the bytes `path` names (its index and length when it has
     /// them, else the whole file), read from the card. Throws ias::CIASException.
     Bytes readValue(ias::CIASCard& card, const ias::CCiaPath& path) const;
+    /// The bytes an object's value gives: a direct value as it stands, a path
+    /// through readValue. A direct value or a whole file (a path without an
+    /// index) that holds one element and then only filler (00, FF) gives that
+    /// element alone. Other kinds of value (URL, none): empty. Throws
+    /// ias::CIASException.
+    Bytes objectValue(ias::CIASCard& card, const ias::CCioObjectValue& value) const;
 
     /// The authentication object whose authId is `authId`, or null.
     const CioEntry* authObject(const Bytes& authId) const;

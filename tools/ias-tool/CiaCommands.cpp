@@ -5,7 +5,6 @@
 
 #include "token/CardType.h"
 #include "token/CioKinds.h"
-#include "token/DerReader.h"
 #include "token/PathText.h"
 
 #include <openssl/bio.h>
@@ -164,17 +163,16 @@ const token::CioEntry& Find(const token::Token& t, const std::string& which, boo
 // the file its path gives), or the bytes themselves for a direct value.
 token::Bytes ValueBytes(Session& s, const token::Token& t, const ias::CCioObjectValue& v,
                         const char* what) {
-    if (v.type() == 1) {
-        return token::ToBytes(v.value());
-    }
-    if (v.type() != 2) {
+    if (v.type() != 1 && v.type() != 2) {
         throw Failure{EXIT_BAD_DATA, std::string(what) + " has no path to read"};
     }
     ias::CCiaPath path;
     try {
-        path = ias::CCiaPath(v.value());
-        s.note("reading " + token::PathText(t.resolve(path)));
-        return t.readValue(s.card(), path);
+        if (v.type() == 2) {
+            path = ias::CCiaPath(v.value());
+            s.note("reading " + token::PathText(t.resolve(path)));
+        }
+        return t.objectValue(s.card(), v);
     } catch (const ias::CIASException& e) {
         throw Failed("reading " + std::string(what) + " at " + token::PathText(path), e);
     }
@@ -547,18 +545,8 @@ int ReadData(Session& s, const std::string& which, const PinOptions& p, bool raw
         throw Failure{EXIT_BAD_DATA, "the data object '" + Printable(which) + "' is a " + e.kind +
                                          ", whose value libias does not decode"};
     }
-    token::Bytes bytes = ValueBytes(s, t, *value, "the data object");
-    // A whole file that holds one TLV element and then nothing but filler is
-    // shown without the filler; a path with index and length is exact.
-    token::DerReader r(bytes.data(), bytes.size());
-    token::DerReader::Element first;
-    const bool wholeFile = value->type() != 2 || ias::CCiaPath(value->value()).index() < 0;
-    if (wholeFile && bytes.size() > 1 && r.next(first)) {
-        r.skipFiller();
-        if (r.atEnd()) {
-            bytes.resize(first.size);
-        }
-    }
+    // One element followed by a file's filler comes without the filler.
+    const token::Bytes bytes = ValueBytes(s, t, *value, "the data object");
     if (raw) {
         std::cout.write(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<std::streamsize>(bytes.size()));

@@ -142,9 +142,7 @@ Failure Failed(const std::string& what, const ias::CIASException& e) {
                 what + ": card answered " + Hex4(sw, 4) + " (" + SwMeaning(sw) + ")"};
     }
     if ((e.error() & 0xFFFFFF00UL) == 0x80100000UL) {
-        const std::string name = PcscName(e.error());
-        return {EXIT_NO_CARD, what + ": PC/SC error 0x" + Hex4(e.error(), 8) +
-                                  (name.empty() ? "" : " (" + name + ")")};
+        return {EXIT_NO_CARD, what + ": PC/SC error " + PcscText(e.error())};
     }
     return {EXIT_BAD_DATA, what + ": " + e.descriptionA()};
 }
@@ -154,9 +152,7 @@ std::string CardName(const ias::CBlob& atr) {
 }
 
 Failure FailedPcsc(const std::string& what, const token::PcscError& e) {
-    const std::string name = PcscName(e.code());
-    return {EXIT_NO_CARD, what + ": PC/SC error 0x" + Hex4(e.code(), 8) +
-                              (name.empty() ? "" : " (" + name + ")")};
+    return {EXIT_NO_CARD, what + ": PC/SC error " + PcscText(e.code())};
 }
 
 namespace {
