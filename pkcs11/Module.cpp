@@ -437,8 +437,29 @@ CK_RV Module::session(CK_SESSION_HANDLE h, Session*& out) {
         m_sessions.erase(it);
         return CKR_SESSION_HANDLE_INVALID;
     }
+    noticeReset(*ref.reader);
     out = &it->second;
     return CKR_OK;
+}
+
+// The library absorbs another application's reset silently (it reconnects
+// and goes on), but the card has forgotten its verified PINs and its current
+// file: so must we, before a session shows a login the card no longer holds.
+// A new handle starts with no file-selection cache; the walk is kept, since
+// the card is the same.
+void Module::noticeReset(Reader& r) {
+    Card& c = *r.card;
+    if (!c.handle || !m_pcsc || !token::Connection::resetSince(*c.handle)) {
+        return;
+    }
+    forgetLogins(c);
+    try {
+        if (auto fresh = m_pcsc->connect(r.name)) {
+            c.handle = std::move(fresh);
+        }
+    } catch (const token::PcscError&) {
+        // Kept: the library reconnects the old handle at its next use.
+    }
 }
 
 CK_RV Module::sessionInfo(CK_SESSION_HANDLE h, CK_SESSION_INFO_PTR info) {

@@ -104,6 +104,7 @@ private:
     void selectPinDf(Card& c, const Pin& p);
     CK_RV PinRefused(Card& c, std::size_t pin, const ias::CIASException& e);
     void forgetLogins(Card& c);
+    void noticeReset(Reader& r);
     void forgetValuesReadLoggedIn(Card& c);
     CK_RV readLazyValue(Card& c, Object& o);
 

@@ -141,4 +141,13 @@ std::unique_ptr<ias::CIASCard> Connection::connect(const std::string& reader) {
     }
 }
 
+bool Connection::resetSince(ias::CIASCard& card) {
+    char name[MAX_READERNAME];
+    unsigned char atr[MAX_ATR_SIZE];
+    DWORD nameLength = sizeof name, state = 0, protocol = 0, atrLength = sizeof atr;
+    // pcscd repeats the warning to this handle until it reconnects.
+    return SCardStatus(static_cast<SCARDHANDLE>(card.getPCSCHandle()), name, &nameLength, &state,
+                       &protocol, atr, &atrLength) == static_cast<LONG>(SCARD_W_RESET_CARD);
+}
+
 } // namespace token

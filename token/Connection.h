@@ -54,6 +54,13 @@ public:
     /// to it; null when the reader holds no card. Other failures throw PcscError.
     std::unique_ptr<ias::CIASCard> connect(const std::string& reader);
 
+    /// True when another application has reset the card since `card` connected.
+    /// Asks pcscd only. The library reconnects after such a reset silently and
+    /// keeps its file-selection cache; a client that must know (verified PINs
+    /// are gone, the card's current file is the MF) asks here first, and
+    /// connects a new handle.
+    static bool resetSince(ias::CIASCard& card);
+
 private:
     long m_context = 0; ///< SCARDCONTEXT
 };
