@@ -1,4 +1,5 @@
 #include "card.h"
+#include "status.h"
 
 #include <algorithm>
 
@@ -6,23 +7,6 @@ namespace vcard {
 
 namespace {
 
-constexpr std::uint16_t kOk = 0x9000;
-constexpr std::uint16_t kEndOfFile = 0x6282;
-constexpr std::uint16_t kWrongLength = 0x6700;
-constexpr std::uint16_t kSmNotSupported = 0x6882;
-constexpr std::uint16_t kChannelNotSupported = 0x6881;
-constexpr std::uint16_t kLastCommandExpected = 0x6883;
-constexpr std::uint16_t kNotAllowedNoEf = 0x6986;
-constexpr std::uint16_t kSecurityNotSatisfied = 0x6982;
-constexpr std::uint16_t kBlocked = 0x6983;
-constexpr std::uint16_t kConditionsNotSatisfied = 0x6985;
-constexpr std::uint16_t kWrongData = 0x6A80;
-constexpr std::uint16_t kNotFound = 0x6A82;
-constexpr std::uint16_t kWrongP1P2 = 0x6A86;
-constexpr std::uint16_t kRefNotFound = 0x6A88;
-constexpr std::uint16_t kOffsetOutside = 0x6B00;
-constexpr std::uint16_t kInsNotSupported = 0x6D00;
-constexpr std::uint16_t kClaNotSupported = 0x6E00;
 constexpr std::uint16_t kMfId = 0x3F00;
 constexpr std::size_t kMaxChain = 4096;
 
@@ -76,6 +60,8 @@ void VirtualCard::reset() {
     pending_.clear();
     chain_.clear();
     chaining_ = false;
+    env_.reset();
+    hash_.clear();
     for (PinState& p : pins_) {
         p.verified = false;
     }
@@ -185,6 +171,14 @@ VirtualCard::Reply VirtualCard::dispatch(const Command& c) {
         return resetRetryCounter(c);
     case 0xC0:
         return getResponse(c);
+    case 0x22:
+        return manageSecurityEnvironment(c);
+    case 0x2A:
+        return performSecurityOperation(c);
+    case 0x88:
+        return internalAuthenticate(c);
+    case 0x84:
+        return getChallenge(c);
     default:
         return Reply{{}, kInsNotSupported, false};
     }

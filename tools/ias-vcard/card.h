@@ -9,7 +9,18 @@
 #include <string>
 #include <vector>
 
+struct evp_pkey_st; // OpenSSL's EVP_PKEY
+
 namespace vcard {
+
+// A private RSA key kept in a DF and the terms of its use.
+struct KeyConfig {
+    std::uint8_t reference = 0;       // named by MANAGE SECURITY ENVIRONMENT, tag 84
+    std::shared_ptr<evp_pkey_st> key; // never null once loaded
+    std::uint8_t pin = 0;             // must be verified for every use
+    bool userConsent = false;         // every use takes a fresh VERIFY
+    Bytes algRefs;                    // tag 80 values it may be used with
+};
 
 struct FileNode {
     bool isDf = false;
@@ -23,6 +34,7 @@ struct FileNode {
     bool securityInA1 = false;           // wrap 8C into A1 as some cards do
     Bytes proprietaryA5;                 // value of tag A5
     std::optional<std::uint8_t> readPin; // PIN reference that must be verified to read
+    std::vector<KeyConfig> keys;         // DF only
     FileNode* parent = nullptr;
     std::vector<std::unique_ptr<FileNode>> children;
 };
@@ -73,7 +85,8 @@ public:
 
     const Bytes& atr() const { return config_.atr; }
     int protocol() const { return protocol_; }
-    // Power-up or warm reset: MF current, security state and pending data lost.
+    // Power-up or warm reset: MF current, security state (PINs, security
+    // environment, stored hash) and pending data lost.
     void reset();
     // One command APDU in, one response APDU (data and status word) out.
     Bytes process(const Bytes& apdu);
@@ -94,6 +107,12 @@ private:
         PinConfig config;
         bool verified = false;
     };
+    // The one security environment MANAGE SECURITY ENVIRONMENT sets.
+    struct Environment {
+        std::uint8_t crt = 0; // A4 authentication, B6 signature, B8 confidentiality
+        std::uint8_t algRef = 0;
+        const KeyConfig* key = nullptr;
+    };
 
     Reply dispatch(const Command& c);
     Reply select(const Command& c);
@@ -102,6 +121,17 @@ private:
     Reply changeReference(const Command& c);
     Reply resetRetryCounter(const Command& c);
     Reply getResponse(const Command& c);
+    // Security operations (security.cpp).
+    Reply manageSecurityEnvironment(const Command& c);
+    Reply performSecurityOperation(const Command& c);
+    Reply hash(const Command& c);
+    Reply computeSignature(const Command& c);
+    Reply decipher(const Command& c);
+    Reply internalAuthenticate(const Command& c);
+    Reply getChallenge(const Command& c);
+    const KeyConfig* findKey(std::uint8_t reference) const;
+    // 9000 when the key's PIN is verified, which a user-consent key then spends.
+    std::uint16_t useKey(const KeyConfig& k);
     Bytes shape(const Command& c, Reply r);
     Bytes announce(Bytes data);
 
@@ -123,6 +153,8 @@ private:
     Bytes chain_;   // data of a command chain in progress
     bool chaining_ = false;
     std::uint8_t chainIns_ = 0;
+    std::optional<Environment> env_;
+    Bytes hash_; // from PSO HASH, waiting for COMPUTE DIGITAL SIGNATURE
 };
 
 } // namespace vcard

@@ -1,6 +1,9 @@
 #include "profile.h"
 
 #include <nlohmann/json.hpp>
+#include <openssl/err.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
 
 #include <fstream>
 #include <iterator>
@@ -78,6 +81,47 @@ void commonAttributes(FileNode& f, const json& j, const std::string& where) {
 std::unique_ptr<FileNode> parseNode(const json& j, const std::string& where,
                                     const std::string& baseDir);
 
+// An RSA private key in PEM, the key file of a profile key.
+std::shared_ptr<evp_pkey_st> readRsaKey(const std::string& path, const std::string& where) {
+    Bytes pem = readFile(path, where);
+    std::unique_ptr<BIO, decltype(&BIO_free)> bio(
+        BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())), BIO_free);
+    std::shared_ptr<evp_pkey_st> key(
+        bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr,
+        EVP_PKEY_free);
+    ERR_clear_error();
+    if (!key || EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_RSA) {
+        fail(where, path + " holds no RSA private key in PEM");
+    }
+    return key;
+}
+
+KeyConfig parseKey(const json& j, const std::string& where, const std::string& baseDir) {
+    KeyConfig k;
+    k.reference = byteField(j, "reference", where);
+    if (!j.contains("keyFile") || !j["keyFile"].is_string()) {
+        fail(where, "a key needs \"keyFile\", a PEM file relative to the profile");
+    }
+    k.key = readRsaKey(baseDir + "/" + j["keyFile"].get<std::string>(), where);
+    k.pin = byteField(j, "pin", where);
+    k.userConsent = j.value("userConsent", false);
+    if (!j.contains("algRefs") || !j["algRefs"].is_array() || j["algRefs"].empty()) {
+        fail(where, "a key needs \"algRefs\", the algorithm references it may be used with");
+    }
+    for (const json& v : j["algRefs"]) {
+        Bytes b;
+        try {
+            b = v.is_string() ? fromHex(v.get<std::string>()) : Bytes{};
+        } catch (const std::invalid_argument&) {
+        }
+        if (b.size() != 1) {
+            fail(where, "each of \"algRefs\" must be one byte in hex");
+        }
+        k.algRefs.push_back(b[0]);
+    }
+    return k;
+}
+
 std::unique_ptr<FileNode> parseEf(const json& j, const std::string& where,
                                   const std::string& baseDir) {
     auto f = std::make_unique<FileNode>();
@@ -144,6 +188,21 @@ std::unique_ptr<FileNode> parseDf(const json& j, const std::string& where,
             }
             child->parent = f.get();
             f->children.push_back(std::move(child));
+        }
+    }
+    if (j.contains("keys")) {
+        if (!j["keys"].is_array()) {
+            fail(where, "\"keys\" must be an array");
+        }
+        for (std::size_t i = 0; i < j["keys"].size(); ++i) {
+            std::string at = where + ".keys[" + std::to_string(i) + "]";
+            KeyConfig k = parseKey(j["keys"][i], at, baseDir);
+            for (const KeyConfig& other : f->keys) {
+                if (other.reference == k.reference) {
+                    fail(at, "two keys with the same reference in one DF");
+                }
+            }
+            f->keys.push_back(std::move(k));
         }
     }
     return f;
