@@ -206,6 +206,34 @@ bool CardObjects::loginRequired() const {
     return false;
 }
 
+namespace {
+
+// What the card can do with the key; null when it can do nothing this
+// module offers (no reference, or no announced algorithm fits its usage).
+std::shared_ptr<const KeyUse> UseOf(const ias::CCioPrivateRSAKey& k, const token::Token& t) {
+    const ias::CCiaInfoFile* info = t.ciaInfo();
+    KeyUse use = KeyUse::build(k.usage(), k.algReference(),
+                               info ? info->supportedAlgorithms()
+                                    : std::vector<ias::CCiaInfoFile::AlgorithmInfo>());
+    const int reference = k.keyReference();
+    const int bits = k.modulusLength();
+    if (use.mechanisms.empty() || reference < 0 || reference > 0xFF || bits <= 0) {
+        return nullptr;
+    }
+    use.reference = static_cast<unsigned char>(reference);
+    use.modulusBytes = (static_cast<CK_ULONG>(bits) + 7) / 8;
+    use.alwaysAuthenticate = k.userConsent() > 0;
+    try {
+        use.path = t.resolve(k.value());
+        use.hasPath = true;
+    } catch (const ias::CIASException&) {
+        // No path: the key is sought in the DF current after the PIN's.
+    }
+    return std::make_shared<const KeyUse>(std::move(use));
+}
+
+} // namespace
+
 CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
                                CK_OBJECT_HANDLE& nextHandle) {
     CardObjects c;
@@ -377,6 +405,7 @@ CardObjects CardObjects::build(ias::CIASCard& card, const token::Token& t,
             o.attrs.setBool(CKA_ALWAYS_AUTHENTICATE, k->userConsent() > 0);
             const int bits = k->modulusLength();
             o.attrs.setUlong(CKA_MODULUS_BITS, bits > 0 ? static_cast<CK_ULONG>(bits) : 0);
+            o.key = UseOf(*k, t);
         } catch (const ias::CIASException&) {
             continue;
         }

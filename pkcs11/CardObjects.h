@@ -5,10 +5,12 @@
 #define PKCS11_CARDOBJECTS_H
 
 #include "Attributes.h"
+#include "KeyUse.h"
 #include "Pin.h"
 
 #include "token/Token.h"
 
+#include <memory>
 #include <vector>
 
 namespace p11 {
@@ -23,7 +25,8 @@ struct Object {
     /// The card's last refusal of the value (6982 until a login changes
     /// things, or a file that is not there): answered without asking again.
     CK_RV refused = CKR_OK;
-    ias::CCioObjectValue value; ///< a path value, read by Token::objectValue
+    ias::CCioObjectValue value;        ///< a path value, read by Token::objectValue
+    std::shared_ptr<const KeyUse> key; ///< a private key the card can use, else null
 };
 
 class CardObjects {

@@ -128,22 +128,11 @@ P11_EXPORT CK_RV C_GetTokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
     return Call([&](p11::Module& m) { return m.tokenInfo(id, info); });
 }
 P11_EXPORT CK_RV C_GetMechanismList(CK_SLOT_ID id, CK_MECHANISM_TYPE_PTR list, CK_ULONG_PTR count) {
-    return Call([&](p11::Module& m) {
-        CK_SLOT_INFO info;
-        const CK_RV rv = m.slotInfo(id, &info);
-        if (rv == CKR_OK && count) {
-            *count = 0; // private-key operations are not offered yet
-        }
-        (void)list;
-        return rv != CKR_OK ? rv : count ? CKR_OK : CKR_ARGUMENTS_BAD;
-    });
+    return Call([&](p11::Module& m) { return m.mechanismList(id, list, count); });
 }
-P11_EXPORT CK_RV C_GetMechanismInfo(CK_SLOT_ID id, CK_MECHANISM_TYPE, CK_MECHANISM_INFO_PTR) {
-    return Call([&](p11::Module& m) {
-        CK_SLOT_INFO info;
-        const CK_RV rv = m.slotInfo(id, &info);
-        return rv != CKR_OK ? rv : CKR_MECHANISM_INVALID;
-    });
+P11_EXPORT CK_RV C_GetMechanismInfo(CK_SLOT_ID id, CK_MECHANISM_TYPE type,
+                                    CK_MECHANISM_INFO_PTR info) {
+    return Call([&](p11::Module& m) { return m.mechanismInfo(id, type, info); });
 }
 P11_EXPORT CK_RV C_InitToken(CK_SLOT_ID, CK_UTF8CHAR_PTR, CK_ULONG, CK_UTF8CHAR_PTR) {
     return Call([](p11::Module&) { return CKR_FUNCTION_NOT_SUPPORTED; });
@@ -220,6 +209,39 @@ P11_EXPORT CK_RV C_FindObjectsFinal(CK_SESSION_HANDLE h) {
 }
 
 // Operations on keys: not offered yet. One body, many signatures.
+using Kind = p11::KeyOperation::Kind;
+
+P11_EXPORT CK_RV C_SignInit(CK_SESSION_HANDLE h, CK_MECHANISM_PTR mechanism, CK_OBJECT_HANDLE key) {
+    return Call([&](p11::Module& m) { return m.operationInit(h, Kind::Sign, mechanism, key); });
+}
+P11_EXPORT CK_RV C_Sign(CK_SESSION_HANDLE h, CK_BYTE_PTR data, CK_ULONG length, CK_BYTE_PTR out,
+                        CK_ULONG_PTR outLength) {
+    return Call([&](p11::Module& m) {
+        return m.operationRun(h, Kind::Sign, data, length, false, out, outLength);
+    });
+}
+P11_EXPORT CK_RV C_SignUpdate(CK_SESSION_HANDLE h, CK_BYTE_PTR data, CK_ULONG length) {
+    return Call([&](p11::Module& m) { return m.signUpdate(h, data, length); });
+}
+P11_EXPORT CK_RV C_SignFinal(CK_SESSION_HANDLE h, CK_BYTE_PTR out, CK_ULONG_PTR outLength) {
+    return Call([&](p11::Module& m) {
+        return m.operationRun(h, Kind::Sign, nullptr, 0, true, out, outLength);
+    });
+}
+P11_EXPORT CK_RV C_DecryptInit(CK_SESSION_HANDLE h, CK_MECHANISM_PTR mechanism,
+                               CK_OBJECT_HANDLE key) {
+    return Call([&](p11::Module& m) { return m.operationInit(h, Kind::Decrypt, mechanism, key); });
+}
+P11_EXPORT CK_RV C_Decrypt(CK_SESSION_HANDLE h, CK_BYTE_PTR data, CK_ULONG length, CK_BYTE_PTR out,
+                           CK_ULONG_PTR outLength) {
+    return Call([&](p11::Module& m) {
+        return m.operationRun(h, Kind::Decrypt, data, length, false, out, outLength);
+    });
+}
+P11_EXPORT CK_RV C_GenerateRandom(CK_SESSION_HANDLE h, CK_BYTE_PTR out, CK_ULONG length) {
+    return Call([&](p11::Module& m) { return m.generateRandom(h, out, length); });
+}
+
 #define P11_NOT_SUPPORTED(name, params)                                                            \
     P11_EXPORT CK_RV name params {                                                                 \
         return Call([](p11::Module&) { return CKR_FUNCTION_NOT_SUPPORTED; });                      \
@@ -229,8 +251,6 @@ P11_NOT_SUPPORTED(C_Encrypt, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG, CK_BYTE_
 P11_NOT_SUPPORTED(C_EncryptUpdate,
                   (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG, CK_BYTE_PTR, CK_ULONG_PTR))
 P11_NOT_SUPPORTED(C_EncryptFinal, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG_PTR))
-P11_NOT_SUPPORTED(C_DecryptInit, (CK_SESSION_HANDLE, CK_MECHANISM_PTR, CK_OBJECT_HANDLE))
-P11_NOT_SUPPORTED(C_Decrypt, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG, CK_BYTE_PTR, CK_ULONG_PTR))
 P11_NOT_SUPPORTED(C_DecryptUpdate,
                   (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG, CK_BYTE_PTR, CK_ULONG_PTR))
 P11_NOT_SUPPORTED(C_DecryptFinal, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG_PTR))
@@ -239,10 +259,6 @@ P11_NOT_SUPPORTED(C_Digest, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG, CK_BYTE_P
 P11_NOT_SUPPORTED(C_DigestUpdate, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG))
 P11_NOT_SUPPORTED(C_DigestKey, (CK_SESSION_HANDLE, CK_OBJECT_HANDLE))
 P11_NOT_SUPPORTED(C_DigestFinal, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG_PTR))
-P11_NOT_SUPPORTED(C_SignInit, (CK_SESSION_HANDLE, CK_MECHANISM_PTR, CK_OBJECT_HANDLE))
-P11_NOT_SUPPORTED(C_Sign, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG, CK_BYTE_PTR, CK_ULONG_PTR))
-P11_NOT_SUPPORTED(C_SignUpdate, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG))
-P11_NOT_SUPPORTED(C_SignFinal, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG_PTR))
 P11_NOT_SUPPORTED(C_SignRecoverInit, (CK_SESSION_HANDLE, CK_MECHANISM_PTR, CK_OBJECT_HANDLE))
 P11_NOT_SUPPORTED(C_SignRecover,
                   (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG, CK_BYTE_PTR, CK_ULONG_PTR))
@@ -264,7 +280,6 @@ P11_NOT_SUPPORTED(C_DecryptVerifyUpdate,
 P11_NOT_SUPPORTED(C_WrapKey, (CK_SESSION_HANDLE, CK_MECHANISM_PTR, CK_OBJECT_HANDLE,
                               CK_OBJECT_HANDLE, CK_BYTE_PTR, CK_ULONG_PTR))
 P11_NOT_SUPPORTED(C_SeedRandom, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG))
-P11_NOT_SUPPORTED(C_GenerateRandom, (CK_SESSION_HANDLE, CK_BYTE_PTR, CK_ULONG))
 
 // Functions that would create keys on the card.
 #define P11_WRITES(name, params)                                                                   \

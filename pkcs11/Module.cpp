@@ -320,7 +320,7 @@ CK_RV Module::tokenInfo(CK_SLOT_ID id, CK_TOKEN_INFO_PTR info) {
     Field(info->manufacturerID, c->manufacturer);
     Field(info->model, c->model);
     Field(info->serialNumber, c->serial);
-    info->flags = CKF_WRITE_PROTECTED | CKF_TOKEN_INITIALIZED;
+    info->flags = CKF_WRITE_PROTECTED | CKF_TOKEN_INITIALIZED | CKF_RNG;
     info->ulMinPinLen = 0;
     info->ulMaxPinLen = 0;
     if (!pins.empty()) {
@@ -383,7 +383,7 @@ CK_RV Module::openSession(CK_SLOT_ID id, CK_FLAGS flags, CK_SESSION_HANDLE_PTR h
     session.card = s.reader->card;
     session.pin = s.pin;
     *handle = m_nextSession++;
-    m_sessions[*handle] = session;
+    m_sessions[*handle] = std::move(session);
     return CKR_OK;
 }
 
@@ -490,7 +490,7 @@ CK_RV Module::login(CK_SESSION_HANDLE h, CK_USER_TYPE user, CK_UTF8CHAR_PTR text
         return CKR_USER_TYPE_INVALID;
     }
     if (user == CKU_CONTEXT_SPECIFIC) {
-        return CKR_OPERATION_NOT_INITIALIZED; // no key operation is ever active
+        return contextLogin(*s, text, length);
     }
     Card& c = *s->card;
     const std::size_t k = static_cast<std::size_t>(s->pin);
@@ -611,11 +611,27 @@ void Module::selectPinDf(Card& c, const Pin& p) {
     if (!p.hasPath && !local) {
         return;
     }
+    selectDf(c, p.hasPath ? c.token.resolve(p.path) : c.token.applicationPath());
+}
+
+void Module::selectDf(Card& c, const ias::CCiaPath& path) {
+    // The library opens EFs (each file after 3F00 selected as an EF of the
+    // current DF, which a card refuses for a DF) and keeps its selection
+    // cache true only for what it sends itself: the application's DF is
+    // entered through its EF.OD, a single SELECT that the cache may even spare.
+    ias::CCiaPath target = path;
+    const ias::CApplicationTemplate* app = c.token.application();
+    const bool application = path == c.token.applicationPath() ||
+                             (app && path.aid().size() == 0 &&
+                              token::ToBytes(path.efidOrPath()) == token::ToBytes(app->path()));
+    if (application && c.token.objectDirectory().selected) {
+        target = c.token.objectDirectory().path;
+    }
     try {
         ias::CCiaFile df;
-        df.open(*c.handle, p.hasPath ? c.token.resolve(p.path) : c.token.applicationPath());
+        df.open(*c.handle, target);
     } catch (const ias::CIASException&) {
-        // Selected and refused as no EF, or not there: VERIFY tells the rest.
+        // Selected and refused as no EF, or not there: the next command tells.
     }
 }
 
@@ -828,6 +844,288 @@ CK_RV Module::writeProtected(CK_SESSION_HANDLE h) {
     Session* s = nullptr;
     const CK_RV rv = session(h, s);
     return rv != CKR_OK ? rv : CKR_TOKEN_WRITE_PROTECTED;
+}
+
+CK_RV Module::mechanismList(CK_SLOT_ID id, CK_MECHANISM_TYPE_PTR list, CK_ULONG_PTR count) {
+    SlotRef s;
+    if (const CK_RV rv = freshSlot(id, count, s)) { // CKR_OK is 0
+        return rv;
+    }
+    std::vector<CK_MECHANISM_TYPE> types;
+    if (Card* c = s.token()) {
+        for (const Object& o : c->objects.objects()) {
+            if (o.key && (o.pin < 0 || o.pin == s.pin)) {
+                for (const KeyUse::Mechanism& m : o.key->mechanisms) {
+                    if (std::find(types.begin(), types.end(), m.type) == types.end()) {
+                        types.push_back(m.type);
+                    }
+                }
+            }
+        }
+    }
+    if (list && *count < types.size()) {
+        *count = types.size();
+        return CKR_BUFFER_TOO_SMALL;
+    }
+    if (list) {
+        std::copy(types.begin(), types.end(), list);
+    }
+    *count = types.size();
+    return CKR_OK;
+}
+
+CK_RV Module::mechanismInfo(CK_SLOT_ID id, CK_MECHANISM_TYPE type, CK_MECHANISM_INFO_PTR info) {
+    SlotRef s;
+    if (const CK_RV rv = freshSlot(id, info, s)) { // CKR_OK is 0
+        return rv;
+    }
+    Card* c = s.token();
+    if (!c) {
+        return CKR_TOKEN_NOT_PRESENT;
+    }
+    CK_MECHANISM_INFO found{~0UL, 0, CKF_HW};
+    for (const Object& o : c->objects.objects()) {
+        if (!o.key || (o.pin >= 0 && o.pin != s.pin)) {
+            continue;
+        }
+        for (const KeyUse::Mechanism& m : o.key->mechanisms) {
+            if (m.type == type) {
+                const CK_ULONG bits = o.key->modulusBytes * 8;
+                found.ulMinKeySize = std::min(found.ulMinKeySize, bits);
+                found.ulMaxKeySize = std::max(found.ulMaxKeySize, bits);
+                found.flags |= m.sign ? CKF_SIGN : CKF_DECRYPT;
+            }
+        }
+    }
+    if (found.flags == CKF_HW) {
+        return CKR_MECHANISM_INVALID;
+    }
+    *info = found;
+    return CKR_OK;
+}
+
+CK_RV Module::operationInit(CK_SESSION_HANDLE h, KeyOperation::Kind kind,
+                            CK_MECHANISM_PTR mechanism, CK_OBJECT_HANDLE key) {
+    Session* s = nullptr;
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
+        return rv;
+    }
+    if (!mechanism) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    if (s->op) {
+        return CKR_OPERATION_ACTIVE;
+    }
+    Card& c = *s->card;
+    const auto it = std::find_if(c.objects.objects().begin(), c.objects.objects().end(),
+                                 [&](const Object& o) { return o.handle == key; });
+    if (it == c.objects.objects().end() || (it->pin >= 0 && it->pin != s->pin)) {
+        return CKR_KEY_HANDLE_INVALID;
+    }
+    if (it->isPrivate && !c.loggedIn[static_cast<std::size_t>(s->pin)]) {
+        return CKR_USER_NOT_LOGGED_IN; // a key of this token, hidden until the login
+    }
+    const Value* cls = it->attrs.find(CKA_CLASS);
+    if (!cls || cls->size() != sizeof(CK_OBJECT_CLASS) ||
+        *reinterpret_cast<const CK_OBJECT_CLASS*>(cls->data()) != CKO_PRIVATE_KEY) {
+        return CKR_KEY_TYPE_INCONSISTENT;
+    }
+    const bool sign = kind == KeyOperation::Kind::Sign;
+    if (!it->key || (sign ? it->key->signs == KeyUse::Signs::No : !it->key->decrypts)) {
+        return CKR_KEY_FUNCTION_NOT_PERMITTED;
+    }
+    const KeyUse::Mechanism* m = it->key->find(mechanism->mechanism, sign);
+    if (!m) {
+        return CKR_MECHANISM_INVALID;
+    }
+    if (mechanism->pParameter || mechanism->ulParameterLen) {
+        return CKR_MECHANISM_PARAM_INVALID;
+    }
+    s->op = std::make_unique<KeyOperation>(kind, it->key, *m, key);
+    s->op->pin = it->pin;
+    return CKR_OK;
+}
+
+CK_RV Module::signUpdate(CK_SESSION_HANDLE h, const unsigned char* data, CK_ULONG length) {
+    Session* s = nullptr;
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
+        return rv;
+    }
+    if (!s->op || s->op->kind() != KeyOperation::Kind::Sign) {
+        return CKR_OPERATION_NOT_INITIALIZED;
+    }
+    const CK_RV rv = data || !length ? s->op->update(data, length) : CKR_ARGUMENTS_BAD;
+    if (rv != CKR_OK) {
+        s->op.reset(); // an error ends the operation
+    }
+    return rv;
+}
+
+CK_RV Module::operationRun(CK_SESSION_HANDLE h, KeyOperation::Kind kind, const unsigned char* data,
+                           CK_ULONG length, bool final, CK_BYTE_PTR out, CK_ULONG_PTR outLength) {
+    Session* s = nullptr;
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
+        return rv;
+    }
+    if (!s->op || s->op->kind() != kind) {
+        return CKR_OPERATION_NOT_INITIALIZED;
+    }
+    KeyOperation& op = *s->op;
+    if (!outLength || (!final && !data && length)) {
+        s->op.reset();
+        return CKR_ARGUMENTS_BAD;
+    }
+    if (!final && op.updated()) {
+        s->op.reset();
+        return CKR_FUNCTION_FAILED; // C_Sign cannot end a multi-part signature
+    }
+    // Length queries are answered here: nothing goes to the card.
+    const CK_ULONG most = op.hasPending ? op.pending.size() : op.resultLength();
+    if (!out) {
+        *outLength = most;
+        return CKR_OK;
+    }
+    if (!op.hasPending) {
+        // A signature has the modulus' length; a decryption may well fit a
+        // smaller buffer, which only the card's answer tells.
+        if (kind == KeyOperation::Kind::Sign && *outLength < most) {
+            *outLength = most;
+            return CKR_BUFFER_TOO_SMALL;
+        }
+        token::Bytes input;
+        CK_RV rv = op.prepare(final ? nullptr : data, length, input);
+        if (rv == CKR_OK) {
+            rv = runOnCard(*s, op, input, op.pending);
+        }
+        if (rv != CKR_OK) {
+            s->op.reset();
+            return rv;
+        }
+        op.hasPending = true;
+    }
+    if (*outLength < op.pending.size()) {
+        *outLength = op.pending.size();
+        return CKR_BUFFER_TOO_SMALL;
+    }
+    std::copy(op.pending.begin(), op.pending.end(), out);
+    *outLength = op.pending.size();
+    s->op.reset();
+    return CKR_OK;
+}
+
+// Verified with the operation, inside its transaction: the card's one-shot
+// PIN state then cannot be spent by anyone else in between.
+CK_RV Module::contextLogin(Session& s, CK_UTF8CHAR_PTR text, CK_ULONG length) {
+    if (!s.op) {
+        return CKR_OPERATION_NOT_INITIALIZED;
+    }
+    if (s.op->pin < 0) {
+        return CKR_OK; // the key needs no PIN
+    }
+    if (!text) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    Card& c = *s.card;
+    const std::size_t k = static_cast<std::size_t>(s.op->pin);
+    const Pin& p = c.objects.pins()[k];
+    token::Bytes data;
+    if (!p.lengthFits(length) || !p.format(text, length, data)) {
+        return CKR_PIN_INCORRECT; // nothing sent: it cannot be this PIN
+    }
+    if (c.triesLeft[k] == 0) {
+        return CKR_PIN_LOCKED;
+    }
+    s.op->contextPin = std::move(data);
+    s.op->contextLogin = true;
+    return CKR_OK;
+}
+
+CK_RV Module::runOnCard(Session& s, KeyOperation& op, const token::Bytes& input,
+                        token::Bytes& out) {
+    Card& c = *s.card;
+    const KeyUse& key = op.key();
+    const int k = op.pin;
+    const auto ku = static_cast<std::size_t>(k);
+    if (k >= 0 && !c.loggedIn[ku]) {
+        return CKR_USER_NOT_LOGGED_IN; // logged out, or the card was reset meanwhile
+    }
+    if (key.alwaysAuthenticate && k >= 0 && !op.contextLogin) {
+        return CKR_USER_NOT_LOGGED_IN; // the card wants the PIN again for this use
+    }
+    unsigned short sw = 0x9000;
+    CK_RV rv = CKR_OK;
+    try {
+        Transaction tx(*c.handle);
+        if (op.contextLogin && k >= 0) {
+            Pin& p = c.objects.pins()[ku];
+            selectPinDf(c, p);
+            try {
+                c.handle->verify(p.reference, token::ToBlob(op.contextPin));
+            } catch (const ias::CIASException& e) {
+                return PinRefused(c, ku, e);
+            }
+            c.triesLeft[ku] = -1;
+            p.failedSinceSuccess = false;
+        }
+        if (key.hasPath) {
+            selectDf(c, key.path);
+        }
+        rv = op.kind() == KeyOperation::Kind::Sign ? op.sign(*c.handle, input, out, sw)
+                                                   : op.decipher(*c.handle, input, out, sw);
+    } catch (const ias::CIASException& e) {
+        if (e.error() == kResetCard) {
+            forgetLogins(c);
+        }
+        return CardError(e);
+    }
+    if (rv == CKR_OK) {
+        return CKR_OK;
+    }
+    if (sw == 0x6982) {
+        // The card holds no verified PIN for the key: the login is gone.
+        if (k >= 0 && !key.alwaysAuthenticate) {
+            c.loggedIn[ku] = false;
+            forgetValuesReadLoggedIn(c);
+        }
+        return CKR_USER_NOT_LOGGED_IN;
+    }
+    if (sw == 0x6700) {
+        return op.kind() == KeyOperation::Kind::Sign ? CKR_DATA_LEN_RANGE
+                                                     : CKR_ENCRYPTED_DATA_LEN_RANGE;
+    }
+    if (sw == 0x6A80 && op.kind() == KeyOperation::Kind::Decrypt) {
+        return CKR_ENCRYPTED_DATA_INVALID;
+    }
+    return CKR_DEVICE_ERROR;
+}
+
+CK_RV Module::generateRandom(CK_SESSION_HANDLE h, CK_BYTE_PTR out, CK_ULONG length) {
+    Session* s = nullptr;
+    if (const CK_RV rv = session(h, s)) { // CKR_OK is 0
+        return rv;
+    }
+    if (!out && length) {
+        return CKR_ARGUMENTS_BAD;
+    }
+    Card& c = *s->card;
+    try {
+        Transaction tx(*c.handle);
+        for (CK_ULONG done = 0; done < length;) {
+            ias::CBlob response;
+            unsigned short sw = 0;
+            c.handle->sendAPDU(0x00, 0x84, 0x00, 0x00, ias::CBlob(), 8, response, sw);
+            const token::Bytes random = token::ToBytes(response);
+            if (sw != 0x9000 || random.empty()) {
+                return sw == 0x6D00 ? CKR_RANDOM_NO_RNG : CKR_DEVICE_ERROR;
+            }
+            const CK_ULONG n = std::min<CK_ULONG>(random.size(), length - done);
+            std::copy(random.begin(), random.begin() + static_cast<std::ptrdiff_t>(n), out + done);
+            done += n;
+        }
+    } catch (const ias::CIASException& e) {
+        return CardError(e);
+    }
+    return CKR_OK;
 }
 
 } // namespace p11

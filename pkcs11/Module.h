@@ -5,6 +5,7 @@
 #define PKCS11_MODULE_H
 
 #include "CardObjects.h"
+#include "KeyOperation.h"
 
 #include "token/Connection.h"
 
@@ -46,6 +47,21 @@ public:
     /// CKR_TOKEN_WRITE_PROTECTED.
     CK_RV writeProtected(CK_SESSION_HANDLE h);
 
+    /// The mechanisms of the token's private keys (none when no key can be used).
+    CK_RV mechanismList(CK_SLOT_ID id, CK_MECHANISM_TYPE_PTR list, CK_ULONG_PTR count);
+    CK_RV mechanismInfo(CK_SLOT_ID id, CK_MECHANISM_TYPE type, CK_MECHANISM_INFO_PTR info);
+    /// Starts a signature (or decryption) with a private key; nothing is sent.
+    CK_RV operationInit(CK_SESSION_HANDLE h, KeyOperation::Kind kind, CK_MECHANISM_PTR mechanism,
+                        CK_OBJECT_HANDLE key);
+    /// C_Sign, C_SignFinal (data null, `final`) and C_Decrypt: a null result
+    /// or a short buffer gives the length and keeps the operation; otherwise
+    /// the card does its part and the operation ends.
+    CK_RV operationRun(CK_SESSION_HANDLE h, KeyOperation::Kind kind, const unsigned char* data,
+                       CK_ULONG length, bool final, CK_BYTE_PTR out, CK_ULONG_PTR outLength);
+    CK_RV signUpdate(CK_SESSION_HANDLE h, const unsigned char* data, CK_ULONG length);
+    /// The card's GET CHALLENGE, 8 bytes at a time as IAS ECC cards give them.
+    CK_RV generateRandom(CK_SESSION_HANDLE h, CK_BYTE_PTR out, CK_ULONG length);
+
 private:
     struct Card {
         std::unique_ptr<ias::CIASCard> handle;
@@ -77,6 +93,7 @@ private:
         bool finding = false;
         std::vector<CK_OBJECT_HANDLE> found;
         std::size_t next = 0;
+        std::unique_ptr<KeyOperation> op; ///< a signature or decryption in progress
     };
     struct SlotRef {
         Reader* reader = nullptr;
@@ -102,6 +119,9 @@ private:
     void lastSessionGone(const std::shared_ptr<Card>& card, int pin);
     void endLogin(Card& c, std::size_t pin);
     void selectPinDf(Card& c, const Pin& p);
+    void selectDf(Card& c, const ias::CCiaPath& path);
+    CK_RV contextLogin(Session& s, CK_UTF8CHAR_PTR text, CK_ULONG length);
+    CK_RV runOnCard(Session& s, KeyOperation& op, const token::Bytes& input, token::Bytes& out);
     CK_RV PinRefused(Card& c, std::size_t pin, const ias::CIASException& e);
     void forgetLogins(Card& c);
     void noticeReset(Reader& r);
