@@ -30,7 +30,12 @@ unsigned short Send(ias::CIASCard& card, unsigned char cla, unsigned char ins, u
     unsigned short sw = 0;
     card.sendAPDU(cla, ins, p1, p2, token::ToBlob(data), le, response, sw);
     out = token::ToBytes(response);
-    while ((sw & 0xFF00) == 0x6100) {
+    // A card that keeps announcing more is cut off: no answer here is longer
+    // than a 4096-bit modulus.
+    for (int round = 0; (sw & 0xFF00) == 0x6100; ++round) {
+        if (round == 64 || out.size() > 512) {
+            return 0x6F00;
+        }
         const unsigned long more = (sw & 0xFF) ? (sw & 0xFF) : 256;
         card.sendAPDU(0x00, 0xC0, 0x00, 0x00, ias::CBlob(), more, response, sw);
         const token::Bytes piece = token::ToBytes(response);

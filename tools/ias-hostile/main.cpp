@@ -105,8 +105,9 @@ int main(int argc, char** argv) {
                     tally.refused[s]);
     }
     if (!module.empty()) {
-        std::printf("  PKCS#11: %lu tokens, %lu objects, %lu calls refused\n",
-                    p11 ? p11->tokens() : 0, p11 ? p11->objectsRead() : 0, moduleRefusals);
+        std::printf("  PKCS#11: %lu tokens, %lu objects, %lu key operations, %lu calls refused\n",
+                    p11 ? p11->tokens() : 0, p11 ? p11->objectsRead() : 0,
+                    p11 ? p11->keyOperations() : 0, moduleRefusals);
     }
     std::printf("  escaped      %8lu\n", tally.escaped);
     // Through the module, a soak that never reached a token tested nothing.

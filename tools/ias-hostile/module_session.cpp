@@ -47,7 +47,23 @@ unsigned long ModuleSession::objects(CK_SESSION_HANDLE session) {
             a.pValue = value.data();
             refused += m_f->C_GetAttributeValue(session, o, &a, 1) != CKR_OK;
         }
+        // Key operations against a lying card: any refusal is an answer,
+        // but nothing may crash, hang or leak.
+        CK_MECHANISM sha256{CKM_SHA256_RSA_PKCS, nullptr, 0}, rsa{CKM_RSA_PKCS, nullptr, 0};
+        unsigned char in[256] = {}, out[1024];
+        CK_ULONG length = sizeof out;
+        if (m_f->C_SignInit(session, &sha256, o) == CKR_OK) {
+            ++m_keyOperations;
+            m_f->C_Sign(session, in, 32, out, &length);
+        }
+        length = sizeof out;
+        if (m_f->C_DecryptInit(session, &rsa, o) == CKR_OK) {
+            ++m_keyOperations;
+            m_f->C_Decrypt(session, in, sizeof in, out, &length);
+        }
     }
+    unsigned char random[16];
+    m_f->C_GenerateRandom(session, random, sizeof random);
     return refused;
 }
 

@@ -25,6 +25,8 @@ public:
     /// Tokens opened and objects read over all runs.
     unsigned long tokens() const { return m_tokens; }
     unsigned long objectsRead() const { return m_objects; }
+    /// Signatures and decryptions the module accepted to start.
+    unsigned long keyOperations() const { return m_keyOperations; }
 
 private:
     unsigned long objects(CK_SESSION_HANDLE session);
@@ -33,6 +35,7 @@ private:
     CK_FUNCTION_LIST_PTR m_f = nullptr;
     unsigned long m_tokens = 0;
     unsigned long m_objects = 0;
+    unsigned long m_keyOperations = 0;
 };
 
 } // namespace hostile
