@@ -1,12 +1,11 @@
 // What the library adds to one APDU: CIASCard::sendAPDU against a plain
 // SCardTransmit loop, 2000 APDUs each, on the card in IAS_TEST_READER.
+#include "Alternating.h"
 #include "BenchCard.h"
 
 #include <benchmark/benchmark.h>
 #include <winscard.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,9 +16,6 @@ namespace {
 constexpr int kApdus = 2000;
 // READ BINARY of 16 bytes of EF.DIR by its short identifier.
 const unsigned char kCommand[] = {0x00, 0xB0, 0x9E, 0x00, 0x10};
-
-std::vector<double> g_raw;
-std::vector<double> g_library;
 
 void RawTransmit(benchmark::State& state) {
     SCARDCONTEXT context = 0;
@@ -70,48 +66,17 @@ void LibrarySendApdu(benchmark::State& state) {
     }
 }
 
-// Alternating the two loops spreads any drift of pcscd or the card over both.
-void Run(benchmark::State& state) {
-    const auto start = std::chrono::steady_clock::now();
-    if (state.range(0) == 0) {
-        RawTransmit(state);
-    } else {
-        LibrarySendApdu(state);
-    }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    (state.range(0) == 0 ? g_raw : g_library).push_back(seconds);
-    state.counters["us_per_apdu"] = seconds * 1e6 / kApdus;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int round = 0; round < 5; ++round) {
-        benchmark::RegisterBenchmark("SCardTransmit_x2000", Run)
-            ->Arg(0)
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("CIASCard_sendAPDU_x2000", Run)
-            ->Arg(1)
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    const double raw = Median(g_raw);
-    const double library = Median(g_library);
-    if (raw > 0 && library > 0) {
+    const alternating::Result r =
+        alternating::Run(argc, argv, "SCardTransmit_x2000", RawTransmit, "CIASCard_sendAPDU_x2000",
+                         LibrarySendApdu, "apdus_per_s", kApdus);
+    if (r.first > 0 && r.second > 0) {
         std::printf("per APDU (median of %zu rounds): SCardTransmit %.1f us, sendAPDU %.1f us, "
                     "library overhead %+.1f %% (goal < 5 %%)\n",
-                    g_raw.size(), raw * 1e6 / kApdus, library * 1e6 / kApdus,
-                    (library / raw - 1) * 100);
+                    r.rounds, r.first * 1e6 / kApdus, r.second * 1e6 / kApdus,
+                    (r.second / r.first - 1) * 100);
     }
     return 0;
 }

@@ -3,13 +3,13 @@
 // the same commands sent raw with SCardTransmit (MSE SET + INTERNAL
 // AUTHENTICATE, the least a signature costs), and the APDUs the module sent
 // per signature, counted in the virtual card's trace.
+#include "Alternating.h"
+
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <p11-kit/pkcs11.h>
 #include <winscard.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -27,8 +27,6 @@ std::string Env(const char* name) {
     return v ? v : "";
 }
 
-std::vector<double> g_raw;
-std::vector<double> g_module;
 double g_apdusPerSignature = 0;
 
 // Command APDUs in the card's trace so far.
@@ -150,46 +148,17 @@ void RawTransmit(benchmark::State& state) {
     SCardReleaseContext(context);
 }
 
-void Run(benchmark::State& state) {
-    const auto start = std::chrono::steady_clock::now();
-    if (state.range(0) == 0) {
-        RawTransmit(state);
-    } else {
-        ThroughModule(state);
-    }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    (state.range(0) == 0 ? g_raw : g_module).push_back(seconds);
-    state.counters["signatures_per_s"] = kSignatures / seconds;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int round = 0; round < 5; ++round) {
-        benchmark::RegisterBenchmark("SCardTransmit_MSE_IA_x50", Run)
-            ->Arg(0)
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("C_Sign_SHA256_x50", Run)
-            ->Arg(1)
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    const double raw = Median(g_raw), module = Median(g_module);
-    if (raw > 0 && module > 0) {
+    const alternating::Result r =
+        alternating::Run(argc, argv, "SCardTransmit_MSE_IA_x50", RawTransmit, "C_Sign_SHA256_x50",
+                         ThroughModule, "signatures_per_s", kSignatures);
+    if (r.first > 0 && r.second > 0) {
         std::printf("signatures per second (median of %zu rounds): raw MSE + INTERNAL "
-                    "AUTHENTICATE %.1f, module C_SignInit + C_Sign %.1f (%+.1f %%)\n",
-                    g_raw.size(), kSignatures / raw, kSignatures / module,
-                    (raw / module - 1) * -100);
+                    "AUTHENTICATE %.1f, module C_SignInit + C_Sign %.1f (%.0f %% of raw)\n",
+                    r.rounds, kSignatures / r.first, kSignatures / r.second,
+                    r.first / r.second * 100);
         std::printf("APDUs per signature through the module: %.2f (least: 2, MSE SET + "
                     "INTERNAL AUTHENTICATE)\n",
                     g_apdusPerSignature);
