@@ -6,6 +6,7 @@ IAS_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
     openssl python3 procps pcsc-tools ccache doxygen
     libp11-kit-dev p11-kit opensc gnutls-bin python3-pykcs11 libnss3-tools
+    libengine-pkcs11-openssl
 )
 
 ias_install_deps() {
