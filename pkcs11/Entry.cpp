@@ -3,6 +3,7 @@
 // card or of this module reaches the application as anything else.
 #include "Module.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -41,6 +42,32 @@ template <class F> CK_RV Call(F f) {
         return CKR_HOST_MEMORY;
     } catch (...) {
         return CKR_GENERAL_ERROR;
+    }
+}
+
+// Contexts of the threads blocked in C_WaitForSlotEvent, so that C_Finalize
+// can cancel their waits.
+std::mutex g_waitersLock;
+std::vector<token::Connection*> g_waiters;
+
+struct Waiter {
+    token::Connection connection; // throws token::PcscError without pcscd
+    Waiter() {
+        std::lock_guard<std::mutex> guard(g_waitersLock);
+        g_waiters.push_back(&connection);
+    }
+    ~Waiter() {
+        std::lock_guard<std::mutex> guard(g_waitersLock);
+        g_waiters.erase(std::find(g_waiters.begin(), g_waiters.end(), &connection));
+    }
+    Waiter(const Waiter&) = delete;
+    Waiter& operator=(const Waiter&) = delete;
+};
+
+void CancelWaits() {
+    std::lock_guard<std::mutex> guard(g_waitersLock);
+    for (token::Connection* w : g_waiters) {
+        w->cancel();
     }
 }
 
@@ -99,6 +126,7 @@ P11_EXPORT CK_RV C_Finalize(CK_VOID_PTR reserved) {
         return CKR_CRYPTOKI_NOT_INITIALIZED;
     }
     g_module.reset(); // disconnects every card, releases the PC/SC context
+    CancelWaits();
     return CKR_OK;
 }
 
@@ -307,14 +335,27 @@ P11_EXPORT CK_RV C_WaitForSlotEvent(CK_FLAGS flags, CK_SLOT_ID_PTR slot, CK_VOID
     if (reserved) {
         return CKR_ARGUMENTS_BAD;
     }
-    // Blocking waits poll without holding the lock, so other threads and
-    // C_Finalize (which ends the wait) go on meanwhile.
+    std::unique_ptr<Waiter> waiter;
     for (;;) {
         const CK_RV rv = Call([&](p11::Module& m) { return m.slotEvent(slot); });
         if (rv != CKR_NO_EVENT || (flags & CKF_DONT_BLOCK)) {
             return rv;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // Blocked in pcscd on a context of its own, without the module's
+        // lock: other threads go on, and C_Finalize cancels the wait. The
+        // time limit covers a C_Finalize that came before the wait began.
+        try {
+            if (!waiter) {
+                waiter = std::make_unique<Waiter>();
+            }
+            if (!waiter->connection.waitForChange(1000)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        } catch (const token::PcscError&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200)); // no pcscd yet
+        } catch (const std::bad_alloc&) {
+            return CKR_HOST_MEMORY;
+        }
     }
 }
 

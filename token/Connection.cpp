@@ -141,6 +141,37 @@ std::unique_ptr<ias::CIASCard> Connection::connect(const std::string& reader) {
     }
 }
 
+bool Connection::waitForChange(unsigned long milliseconds) {
+    const auto context = static_cast<SCARDCONTEXT>(m_context);
+    std::vector<std::string> names;
+    try {
+        names = ListNames(context);
+    } catch (const PcscError&) {
+        return false;
+    }
+    // Every reader as pcscd sees it now, and the pseudo reader that changes
+    // when a reader comes or goes.
+    names.push_back("\\\\?PnP?\\Notification");
+    std::vector<SCARD_READERSTATE> states(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        states[i] = SCARD_READERSTATE{};
+        states[i].szReader = names[i].c_str();
+        states[i].dwCurrentState = SCARD_STATE_UNAWARE;
+    }
+    const auto count = static_cast<DWORD>(states.size());
+    if (SCardGetStatusChange(context, 0, states.data(), count) != SCARD_S_SUCCESS) {
+        return false;
+    }
+    for (SCARD_READERSTATE& st : states) {
+        st.dwCurrentState = st.dwEventState & ~SCARD_STATE_CHANGED;
+    }
+    return SCardGetStatusChange(context, milliseconds, states.data(), count) == SCARD_S_SUCCESS;
+}
+
+void Connection::cancel() {
+    SCardCancel(static_cast<SCARDCONTEXT>(m_context));
+}
+
 bool Connection::resetSince(ias::CIASCard& card) {
     char name[MAX_READERNAME];
     unsigned char atr[MAX_ATR_SIZE];

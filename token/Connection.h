@@ -61,6 +61,13 @@ public:
     /// connects a new handle.
     static bool resetSince(ias::CIASCard& card);
 
+    /// Blocks until a card or reader of pcscd changes, at most `milliseconds`,
+    /// or until cancel(). True when something changed; false on time-out,
+    /// cancellation or a PC/SC failure (the caller looks again either way).
+    bool waitForChange(unsigned long milliseconds);
+    /// Ends a waitForChange of this context, from any thread.
+    void cancel();
+
 private:
     long m_context = 0; ///< SCARDCONTEXT
 };
