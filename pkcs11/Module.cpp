@@ -1056,9 +1056,13 @@ CK_RV Module::runOnCard(Session& s, KeyOperation& op, const token::Bytes& input,
     CK_RV rv = CKR_OK;
     try {
         Transaction tx(*c.handle);
+        bool inKeyDf = false;
         if (op.contextLogin && k >= 0) {
             Pin& p = c.objects.pins()[ku];
             selectPinDf(c, p);
+            // A refused SELECT (the one the library sends after VERIFY)
+            // leaves the current DF as it was: the key's, when it is the PIN's.
+            inKeyDf = key.hasPath && p.hasPath && c.token.resolve(p.path) == key.path;
             try {
                 c.handle->verify(p.reference, token::ToBlob(op.contextPin));
             } catch (const ias::CIASException& e) {
@@ -1067,7 +1071,7 @@ CK_RV Module::runOnCard(Session& s, KeyOperation& op, const token::Bytes& input,
             c.triesLeft[ku] = -1;
             p.failedSinceSuccess = false;
         }
-        if (key.hasPath) {
+        if (key.hasPath && !inKeyDf) {
             selectDf(c, key.path);
         }
         rv = op.kind() == KeyOperation::Kind::Sign ? op.sign(*c.handle, input, out, sw)
