@@ -187,11 +187,4 @@ const CCiaPath& CCioPasswordAuth::path() const {
     return m_rec->path;
 }
 
-void CioBuiltIns<CCioAuthentication>::addTo(CioRegistry<CCioAuthentication>& registry) {
-    addFactory<CCioPasswordAuth>(registry, -1);
-    addFactory<CCioDummy<0, CCioAuthentication>>(registry, 0);
-    addFactory<CCioDummy<1, CCioAuthentication>>(registry, 1);
-    addFactory<CCioDummy<2, CCioAuthentication>>(registry, 2);
-}
-
 } // namespace IAS

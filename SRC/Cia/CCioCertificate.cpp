@@ -3,7 +3,6 @@
 #include "Asn1/CBoolean.h"
 #include "Asn1/CUniversalOctet.h"
 #include "Asn1/DerMessages.h"
-#include "Cia/CCioX509Certificate.h"
 #include "Cia/CioParts.h"
 
 namespace IAS {
@@ -109,10 +108,6 @@ const std::vector<CCioCredentialIdentifier>& CCioCertificate::identifiers() cons
 
 std::pair<std::string, std::string> CCioCertificate::validity() const {
     return std::make_pair(m_rec->notBefore, m_rec->notAfter);
-}
-
-void CioBuiltIns<CCioCertificate>::addTo(CioRegistry<CCioCertificate>& registry) {
-    addFactory<CCioX509Certificate>(registry, -1);
 }
 
 } // namespace IAS

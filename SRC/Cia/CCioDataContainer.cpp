@@ -70,9 +70,4 @@ ZAZ::ByteVector CCioValueDataContainer::encodeTypeAttributes() const {
     return m_value.encode();
 }
 
-void CioBuiltIns<CCioDataContainer>::addTo(CioRegistry<CCioDataContainer>& registry) {
-    addFactory<CCioOpaqueDO>(registry, -1);
-    addFactory<CCioIso7816DO>(registry, 0);
-}
-
 } // namespace IAS

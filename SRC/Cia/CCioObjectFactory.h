@@ -9,17 +9,17 @@
 // (ias_internal) is static, and a static linker drops an object file nobody
 // references, registration objects and all. So each registry fills itself on
 // first use through CioBuiltIns<T>::addTo, which the base type declares in
-// its header (a specialisation, see below) and defines in its .cpp beside
-// the concrete classes. Every file reader of kind T instantiates
-// registryOf<T>() and so references addTo, which references the concrete
-// constructors: the linker cannot drop any of them. CioRegistration remains
-// for additional classes registered during static initialisation.
+// its header (a specialisation, see below) and CioBuiltIns.cpp defines, in
+// one table above all the concrete classes. Every file reader of kind T
+// instantiates registryOf<T>() and so references addTo, which references the
+// concrete constructors: the linker cannot drop any of them. CioRegistration
+// remains for additional classes registered during static initialisation.
 //
 // A base type T opts in, in its header:
 //     template <> struct CioBuiltIns<CCioFoo> {
 //         static void addTo(CioRegistry<CCioFoo>& registry);
 //     };
-// and in its .cpp:
+// and in CioBuiltIns.cpp:
 //     void CioBuiltIns<CCioFoo>::addTo(CioRegistry<CCioFoo>& registry) {
 //         addFactory<CCioFooBar>(registry, -1);
 //     }

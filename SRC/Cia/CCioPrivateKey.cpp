@@ -1,7 +1,5 @@
 #include "Cia/CCioPrivateKey.h"
 
-#include "Cia/CCioPrivateDHKey.h"
-#include "Cia/CCioPrivateRSAKey.h"
 #include "Cia/CioParts.h"
 
 namespace IAS {
@@ -45,11 +43,6 @@ const std::vector<CCioCredentialIdentifier>& CCioPrivateKey::keyIdentifiers() co
 
 ZAZ::ByteVector CCioPrivateKey::generalName() const {
     return m_rec->generalName;
-}
-
-void CioBuiltIns<CCioPrivateKey>::addTo(CioRegistry<CCioPrivateKey>& registry) {
-    addFactory<CCioPrivateRSAKey>(registry, -1);
-    addFactory<CCioPrivateDHKey>(registry, 1);
 }
 
 } // namespace IAS

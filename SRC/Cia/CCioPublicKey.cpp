@@ -1,7 +1,5 @@
 #include "Cia/CCioPublicKey.h"
 
-#include "Cia/CCioPublicDHKey.h"
-#include "Cia/CCioPublicRSAKey.h"
 #include "Cia/CioParts.h"
 
 namespace IAS {
@@ -56,11 +54,6 @@ ZAZ::ByteVector CCioPublicKey::generalName() const {
 
 const std::vector<CCioCredentialIdentifier>& CCioPublicKey::keyIdentifiers() const {
     return m_rec->keyIdentifiers;
-}
-
-void CioBuiltIns<CCioPublicKey>::addTo(CioRegistry<CCioPublicKey>& registry) {
-    addFactory<CCioPublicRSAKey>(registry, -1);
-    addFactory<CCioPublicDHKey>(registry, 1);
 }
 
 } // namespace IAS
