@@ -1,5 +1,5 @@
-#ifndef IAS_CCIAFILERECORD_H
-#define IAS_CCIAFILERECORD_H
+#ifndef CARD_CCIAFILERECORD_H
+#define CARD_CCIAFILERECORD_H
 
 #include "Fci/CCiaPath.h"
 #include "Zaz/ByteVector.h"

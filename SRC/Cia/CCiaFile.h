@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIAFILE_H
-#define CIA_MODEL_CCIAFILE_H
+#ifndef CIA_CCIAFILE_H
+#define CIA_CCIAFILE_H
 
 #include "Card/CCiaCard.h"
 #include "Fci/CCiaPath.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIAINFOFILE_H
-#define CIA_MODEL_CCIAINFOFILE_H
+#ifndef CIA_CCIAINFOFILE_H
+#define CIA_CCIAINFOFILE_H
 
 #include "Cia/CCiaFile.h"
 #include "Cia/CCiaLastUpdate.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIALASTUPDATE_H
-#define CIA_MODEL_CCIALASTUPDATE_H
+#ifndef CIA_CCIALASTUPDATE_H
+#define CIA_CCIALASTUPDATE_H
 
 #include "Fci/CCiaPath.h"
 #include "Zaz/ByteVector.h"

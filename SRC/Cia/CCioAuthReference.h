@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOAUTHREFERENCE_H
-#define CIA_MODEL_CCIOAUTHREFERENCE_H
+#ifndef CIA_CCIOAUTHREFERENCE_H
+#define CIA_CCIOAUTHREFERENCE_H
 
 #include "Asn1/CDerOctet.h"
 #include "Zaz/ByteVector.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOAUTHENTICATION_H
-#define CIA_MODEL_CCIOAUTHENTICATION_H
+#ifndef CIA_CCIOAUTHENTICATION_H
+#define CIA_CCIOAUTHENTICATION_H
 
 #include "Cia/CCioObject.h"
 #include "Cia/CCioObjectFactory.h"

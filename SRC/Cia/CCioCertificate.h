@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOCERTIFICATE_H
-#define CIA_MODEL_CCIOCERTIFICATE_H
+#ifndef CIA_CCIOCERTIFICATE_H
+#define CIA_CCIOCERTIFICATE_H
 
 #include "Cia/CCioCredentialIdentifier.h"
 #include "Cia/CCioObject.h"

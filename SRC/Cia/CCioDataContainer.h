@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIODATACONTAINER_H
-#define CIA_MODEL_CCIODATACONTAINER_H
+#ifndef CIA_CCIODATACONTAINER_H
+#define CIA_CCIODATACONTAINER_H
 
 #include "Cia/CCioObject.h"
 #include "Cia/CCioObjectFactory.h"

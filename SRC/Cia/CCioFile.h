@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOFILE_H
-#define CIA_MODEL_CCIOFILE_H
+#ifndef CIA_CCIOFILE_H
+#define CIA_CCIOFILE_H
 
 #include "Asn1/CDerOctet.h"
 #include "Asn1/TagClass.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOKEY_H
-#define CIA_MODEL_CCIOKEY_H
+#ifndef CIA_CCIOKEY_H
+#define CIA_CCIOKEY_H
 
 #include "Cia/CCioObject.h"
 

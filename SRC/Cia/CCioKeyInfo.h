@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOKEYINFO_H
-#define CIA_MODEL_CCIOKEYINFO_H
+#ifndef CIA_CCIOKEYINFO_H
+#define CIA_CCIOKEYINFO_H
 
 #include "Asn1/CDerOctet.h"
 #include "Zaz/ByteVector.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOOBJECT_H
-#define CIA_MODEL_CCIOOBJECT_H
+#ifndef CIA_CCIOOBJECT_H
+#define CIA_CCIOOBJECT_H
 
 #include "Cia/CCioAccessControlRule.h"
 #include "Zaz/ByteVector.h"

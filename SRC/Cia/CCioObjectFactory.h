@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOOBJECTFACTORY_H
-#define CIA_MODEL_CCIOOBJECTFACTORY_H
+#ifndef CIA_CCIOOBJECTFACTORY_H
+#define CIA_CCIOOBJECTFACTORY_H
 
 // Turning one element of a CIO directory file into an internal object of the
 // right concrete class: per base type T (the kind of the file) a registry maps

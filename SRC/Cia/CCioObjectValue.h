@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOOBJECTVALUE_H
-#define CIA_MODEL_CCIOOBJECTVALUE_H
+#ifndef CIA_CCIOOBJECTVALUE_H
+#define CIA_CCIOOBJECTVALUE_H
 
 #include "Asn1/CDerOctet.h"
 #include "Zaz/ByteVector.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOPRIVATEDHKEY_H
-#define CIA_MODEL_CCIOPRIVATEDHKEY_H
+#ifndef CIA_CCIOPRIVATEDHKEY_H
+#define CIA_CCIOPRIVATEDHKEY_H
 
 #include "Cia/CCioKeyInfo.h"
 #include "Cia/CCioPrivateKey.h"

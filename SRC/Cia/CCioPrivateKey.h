@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOPRIVATEKEY_H
-#define CIA_MODEL_CCIOPRIVATEKEY_H
+#ifndef CIA_CCIOPRIVATEKEY_H
+#define CIA_CCIOPRIVATEKEY_H
 
 #include "Cia/CCioCredentialIdentifier.h"
 #include "Cia/CCioKey.h"

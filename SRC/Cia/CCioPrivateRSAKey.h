@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOPRIVATERSAKEY_H
-#define CIA_MODEL_CCIOPRIVATERSAKEY_H
+#ifndef CIA_CCIOPRIVATERSAKEY_H
+#define CIA_CCIOPRIVATERSAKEY_H
 
 #include "Cia/CCioKeyInfo.h"
 #include "Cia/CCioPrivateKey.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOPUBLICDHKEY_H
-#define CIA_MODEL_CCIOPUBLICDHKEY_H
+#ifndef CIA_CCIOPUBLICDHKEY_H
+#define CIA_CCIOPUBLICDHKEY_H
 
 #include "Cia/CCioKeyInfo.h"
 #include "Cia/CCioObjectValue.h"

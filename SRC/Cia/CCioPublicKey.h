@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOPUBLICKEY_H
-#define CIA_MODEL_CCIOPUBLICKEY_H
+#ifndef CIA_CCIOPUBLICKEY_H
+#define CIA_CCIOPUBLICKEY_H
 
 #include "Cia/CCioCredentialIdentifier.h"
 #include "Cia/CCioKey.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOPUBLICRSAKEY_H
-#define CIA_MODEL_CCIOPUBLICRSAKEY_H
+#ifndef CIA_CCIOPUBLICRSAKEY_H
+#define CIA_CCIOPUBLICRSAKEY_H
 
 #include "Cia/CCioKeyInfo.h"
 #include "Cia/CCioObjectValue.h"

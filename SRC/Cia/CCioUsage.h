@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOUSAGE_H
-#define CIA_MODEL_CCIOUSAGE_H
+#ifndef CIA_CCIOUSAGE_H
+#define CIA_CCIOUSAGE_H
 
 #include "Asn1/CDerOctet.h"
 #include "Zaz/ByteVector.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CCIOX509CERTIFICATE_H
-#define CIA_MODEL_CCIOX509CERTIFICATE_H
+#ifndef CIA_CCIOX509CERTIFICATE_H
+#define CIA_CCIOX509CERTIFICATE_H
 
 #include "Cia/CCioCertificate.h"
 #include "Cia/CCioObjectValue.h"

@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CIODER_H
-#define CIA_MODEL_CIODER_H
+#ifndef CIA_CIODER_H
+#define CIA_CIODER_H
 
 // Small readers and writers shared by the CIO attribute decoders: each takes
 // one member of a matched SEQUENCE through the view of its type and answers

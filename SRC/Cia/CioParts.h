@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CIOPARTS_H
-#define CIA_MODEL_CIOPARTS_H
+#ifndef CIA_CIOPARTS_H
+#define CIA_CIOPARTS_H
 
 // Attribute parts that several CIO kinds share: lists of credential
 // identifiers, stored time texts, and the type attributes of the four key kinds.

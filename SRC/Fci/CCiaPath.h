@@ -1,5 +1,5 @@
-#ifndef CIA_CCIAPATH_H
-#define CIA_CCIAPATH_H
+#ifndef FCI_CCIAPATH_H
+#define FCI_CCIAPATH_H
 
 #include "Zaz/ByteVector.h"
 

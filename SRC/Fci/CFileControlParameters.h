@@ -1,5 +1,5 @@
-#ifndef CIA_CFILECONTROLPARAMETERS_H
-#define CIA_CFILECONTROLPARAMETERS_H
+#ifndef FCI_CFILECONTROLPARAMETERS_H
+#define FCI_CFILECONTROLPARAMETERS_H
 
 #include "Fci/CSecurityAttributeCompact.h"
 #include "Zaz/ByteVector.h"

@@ -1,5 +1,5 @@
-#ifndef IAS_CEFATR_H
-#define IAS_CEFATR_H
+#ifndef RECOGNITION_CEFATR_H
+#define RECOGNITION_CEFATR_H
 
 #include "Asn1/CBerTlv.h"
 #include "Zaz/ByteVector.h"

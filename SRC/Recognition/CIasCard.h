@@ -1,5 +1,5 @@
-#ifndef CIA_MODEL_CIASCARD_H
-#define CIA_MODEL_CIASCARD_H
+#ifndef RECOGNITION_CIASCARD_H
+#define RECOGNITION_CIASCARD_H
 
 // Card recognition sits above the CIA files rather than beside the terminals:
 // it reads EF.DIR through CApplicationDirectoryFile and keeps its templates.

@@ -1,5 +1,5 @@
-#ifndef IAS_COBJECTTABLE_H
-#define IAS_COBJECTTABLE_H
+#ifndef RECOGNITION_COBJECTTABLE_H
+#define RECOGNITION_COBJECTTABLE_H
 
 #include "Zaz/SharedMemory.h"
 #include "Zaz/Synchronize.h"

@@ -1,5 +1,5 @@
-#ifndef IAS_CSHAREDMARKER_H
-#define IAS_CSHAREDMARKER_H
+#ifndef RECOGNITION_CSHAREDMARKER_H
+#define RECOGNITION_CSHAREDMARKER_H
 
 #include "Zaz/SharedMemory.h"
 #include "Zaz/Synchronize.h"

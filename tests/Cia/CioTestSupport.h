@@ -1,7 +1,7 @@
 // Readable summaries of decoded CIO attributes, so that one table row states
 // a whole (possibly nested) result.
-#ifndef TESTS_CIA_MODEL_CIOTESTSUPPORT_H
-#define TESTS_CIA_MODEL_CIOTESTSUPPORT_H
+#ifndef TESTS_CIA_CIOTESTSUPPORT_H
+#define TESTS_CIA_CIOTESTSUPPORT_H
 
 #include "Cia/CCioSecurityCondition.h"
 #include "TestSupport.h"

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Fails on any include in the library sources that points up or sideways
-# between layers, or on a public <ias/...> header included below Api (the
-# shared owner <ias/Owned.h> excepted). Layers, lowest first:
+# between layers, on a public <ias/...> header included below Api (the
+# shared owner <ias/Owned.h> excepted), and on a header whose guard is not its
+# include path (Card/CCard.h -> CARD_CCARD_H), so that no two headers can share
+# one. Layers, lowest first:
 #   Zaz < Asn1 < Fci < Card < Cia < Recognition < Api/Facade < Api/Entry
 # Usage: check-layers.sh SRC_DIR
 src=${1:?usage: check-layers.sh SRC_DIR}
@@ -29,6 +31,16 @@ for file in $(find . -name '*.h' -o -name '*.cpp' | sed 's|^\./||' | sort); do
         bad=1
         continue
     fi
+    case $file in
+    *.h)
+        guard=$(printf '%s' "$file" | tr 'a-z' 'A-Z' | tr -c 'A-Z0-9' '_')
+        if [ "$(sed -n '/^#ifndef/{p;n;p;q;}' "$file")" != "#ifndef $guard
+#define $guard" ]; then
+            echo "$file: the include guard is not $guard"
+            bad=1
+        fi
+        ;;
+    esac
     # Quoted includes are the project's own headers, named from SRC.
     for target in $(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file"); do
         to=$(rank "$target")

@@ -1,5 +1,5 @@
-#ifndef IAS_LIBRARYCONTEXT_H
-#define IAS_LIBRARYCONTEXT_H
+#ifndef API_ENTRY_LIBRARYCONTEXT_H
+#define API_ENTRY_LIBRARYCONTEXT_H
 
 #include <winscard.h>
 

@@ -1,5 +1,5 @@
-#ifndef IAS_PROCESSREGISTRY_H
-#define IAS_PROCESSREGISTRY_H
+#ifndef API_ENTRY_PROCESSREGISTRY_H
+#define API_ENTRY_PROCESSREGISTRY_H
 
 #include <cstdint>
 #include <vector>

@@ -1,5 +1,5 @@
-#ifndef IAS_BLOBBYTES_H
-#define IAS_BLOBBYTES_H
+#ifndef API_FACADE_BLOBBYTES_H
+#define API_FACADE_BLOBBYTES_H
 
 #include <ias/CBlob.h>
 

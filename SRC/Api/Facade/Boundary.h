@@ -1,5 +1,5 @@
-#ifndef IAS_BOUNDARY_H
-#define IAS_BOUNDARY_H
+#ifndef API_FACADE_BOUNDARY_H
+#define API_FACADE_BOUNDARY_H
 
 #include <ias/CIASException.h>
 #include <ias/Owned.h>

@@ -1,5 +1,5 @@
-#ifndef IAS_CIASCARDIMPL_H
-#define IAS_CIASCARDIMPL_H
+#ifndef API_FACADE_CIASCARDIMPL_H
+#define API_FACADE_CIASCARDIMPL_H
 
 #include <ias/CIASCard.h>
 

@@ -1,5 +1,5 @@
-#ifndef IAS_CIOFACADE_H
-#define IAS_CIOFACADE_H
+#ifndef API_FACADE_CIOFACADE_H
+#define API_FACADE_CIOFACADE_H
 
 // The shape of an exported CIO object class. It holds its internal object in
 // an Owned<K> of the kind's internal base K: owning when the application

@@ -1,5 +1,5 @@
-#ifndef IAS_CIOFILEVIEWS_H
-#define IAS_CIOFILEVIEWS_H
+#ifndef API_FACADE_CIOFILEVIEWS_H
+#define API_FACADE_CIOFILEVIEWS_H
 
 // The object list of an exported CIO directory file: one exported view per
 // internal object of the file, owned by the file and rebuilt on each call.

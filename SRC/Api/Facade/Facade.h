@@ -1,5 +1,5 @@
-#ifndef IAS_FACADE_H
-#define IAS_FACADE_H
+#ifndef API_FACADE_FACADE_H
+#define API_FACADE_FACADE_H
 
 // The one shape of an exported value class over its internal object: build
 // the object inside the exception boundary, and read each attribute through a
