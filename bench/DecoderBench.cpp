@@ -2,7 +2,7 @@
 #include "Asn1/CBerTlv.h"
 #include "Asn1/CDerOctet.h"
 #include "Asn1/CISOSequence.h"
-#include "Cia/Fci/CFileControlParameters.h"
+#include "Fci/CFileControlParameters.h"
 #include "Zaz/ByteVector.h"
 
 #include <benchmark/benchmark.h>

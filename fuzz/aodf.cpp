@@ -1,5 +1,5 @@
-#include "Cia/Model/CCioAuthentication.h"
-#include "Cia/Model/CCioFile.h"
+#include "Cia/CCioAuthentication.h"
+#include "Cia/CCioFile.h"
 #include "CiaFileRoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,4 +1,4 @@
-#include "Cia/Model/CCiaInfoFile.h"
+#include "Cia/CCiaInfoFile.h"
 #include "CiaFileRoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

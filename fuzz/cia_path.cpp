@@ -1,4 +1,4 @@
-#include "Cia/Fci/CCiaPath.h"
+#include "Fci/CCiaPath.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

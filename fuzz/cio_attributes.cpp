@@ -1,12 +1,12 @@
 // The shared CIO attribute decoders. The first byte picks the decoder, the
 // rest is its element; whatever decodes must encode to bytes that decode to
 // the same encoding again.
-#include "Cia/Model/CCioAccessControlRule.h"
-#include "Cia/Model/CCioCredentialIdentifier.h"
-#include "Cia/Model/CCioKeyInfo.h"
-#include "Cia/Model/CCioObject.h"
-#include "Cia/Model/CCioObjectValue.h"
-#include "Cia/Model/CCioUsage.h"
+#include "Cia/CCioAccessControlRule.h"
+#include "Cia/CCioCredentialIdentifier.h"
+#include "Cia/CCioKeyInfo.h"
+#include "Cia/CCioObject.h"
+#include "Cia/CCioObjectValue.h"
+#include "Cia/CCioUsage.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

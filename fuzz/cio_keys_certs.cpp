@@ -1,11 +1,11 @@
 // Key and certificate objects. The first byte picks the kind, the rest is one
 // directory-file element; whatever the library writes of an element it
 // decoded must read back and be written again as the same bytes.
-#include "Cia/Model/CCioPrivateDHKey.h"
-#include "Cia/Model/CCioPrivateRSAKey.h"
-#include "Cia/Model/CCioPublicDHKey.h"
-#include "Cia/Model/CCioPublicRSAKey.h"
-#include "Cia/Model/CCioX509Certificate.h"
+#include "Cia/CCioPrivateDHKey.h"
+#include "Cia/CCioPrivateRSAKey.h"
+#include "Cia/CCioPublicDHKey.h"
+#include "Cia/CCioPublicRSAKey.h"
+#include "Cia/CCioX509Certificate.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

@@ -1,4 +1,4 @@
-#include "Cia/Fci/CSecurityAttributeCompact.h"
+#include "Fci/CSecurityAttributeCompact.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

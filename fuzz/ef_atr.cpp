@@ -1,7 +1,7 @@
 // EF.ATR/INFO as recognition reads it: the element list, then the tags the
 // probe asks for. A tag twice is refused; anything else must not crash.
-#include "Card/CEfAtr.h"
 #include "FuzzInput.h"
+#include "Recognition/CEfAtr.h"
 #include "Zaz/CardFrameworkException.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,4 +1,4 @@
-#include "Cia/Model/CObjectDirectoryFile.h"
+#include "Cia/CObjectDirectoryFile.h"
 #include "CiaFileRoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,5 +1,5 @@
-#include "Cia/Fci/CFileControlParameters.h"
-#include "Cia/Fci/CSecurityAttributeCompact.h"
+#include "Fci/CFileControlParameters.h"
+#include "Fci/CSecurityAttributeCompact.h"
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 

@@ -1,5 +1,5 @@
-#include "Cia/Model/CCioFile.h"
-#include "Cia/Model/CCioPublicKey.h"
+#include "Cia/CCioFile.h"
+#include "Cia/CCioPublicKey.h"
 #include "CiaFileRoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,5 +1,5 @@
-#ifndef IAS_CCARD_H
-#define IAS_CCARD_H
+#ifndef CARD_CCARD_H
+#define CARD_CCARD_H
 
 #include "Card/CCardCommand.h"
 #include "Card/CCardResponse.h"

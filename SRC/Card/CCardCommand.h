@@ -1,5 +1,5 @@
-#ifndef IAS_CCARDCOMMAND_H
-#define IAS_CCARDCOMMAND_H
+#ifndef CARD_CCARDCOMMAND_H
+#define CARD_CCARDCOMMAND_H
 
 #include "Zaz/ByteVector.h"
 

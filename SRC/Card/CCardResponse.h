@@ -1,5 +1,5 @@
-#ifndef IAS_CCARDRESPONSE_H
-#define IAS_CCARDRESPONSE_H
+#ifndef CARD_CCARDRESPONSE_H
+#define CARD_CCARDRESPONSE_H
 
 #include "Zaz/ByteVector.h"
 

@@ -2,7 +2,7 @@
 
 #include "Card/CCiaFileRecord.h"
 #include "Card/CTerminal.h"
-#include "Cia/Fci/CFileControlParameters.h"
+#include "Fci/CFileControlParameters.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
 #include "Zaz/Messages.h"

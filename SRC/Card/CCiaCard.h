@@ -1,5 +1,5 @@
-#ifndef IAS_CCIACARD_H
-#define IAS_CCIACARD_H
+#ifndef CARD_CCIACARD_H
+#define CARD_CCIACARD_H
 
 #include "Card/CCard.h"
 

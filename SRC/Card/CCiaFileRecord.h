@@ -1,7 +1,7 @@
-#ifndef IAS_CCIAFILERECORD_H
-#define IAS_CCIAFILERECORD_H
+#ifndef CARD_CCIAFILERECORD_H
+#define CARD_CCIAFILERECORD_H
 
-#include "Cia/Fci/CCiaPath.h"
+#include "Fci/CCiaPath.h"
 #include "Zaz/ByteVector.h"
 
 #include <cstdint>

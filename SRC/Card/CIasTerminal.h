@@ -1,5 +1,5 @@
-#ifndef IAS_CIASTERMINAL_H
-#define IAS_CIASTERMINAL_H
+#ifndef CARD_CIASTERMINAL_H
+#define CARD_CIASTERMINAL_H
 
 #include "Card/CZazTerminal.h"
 

@@ -1,5 +1,5 @@
-#ifndef IAS_CTERMINAL_H
-#define IAS_CTERMINAL_H
+#ifndef CARD_CTERMINAL_H
+#define CARD_CTERMINAL_H
 
 #include "Zaz/ByteVector.h"
 

@@ -1,5 +1,5 @@
-#ifndef IAS_CZAZTERMINAL_H
-#define IAS_CZAZTERMINAL_H
+#ifndef CARD_CZAZTERMINAL_H
+#define CARD_CZAZTERMINAL_H
 
 #include "Card/CTerminal.h"
 

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "Card/CCiaFileRecord.h"
-#include "Cia/Fci/CFileControlParameters.h"
+#include "Fci/CFileControlParameters.h"
 
 #include "ScriptedTerminal.h"
 

@@ -1,5 +1,5 @@
-#ifndef TESTS_MOCKWRAPPER_H
-#define TESTS_MOCKWRAPPER_H
+#ifndef TESTS_CARD_MOCKWRAPPER_H
+#define TESTS_CARD_MOCKWRAPPER_H
 
 #include "Zaz/PCSCWrapper.h"
 

@@ -10,7 +10,7 @@ bad=0
 for file in $(find token tools pkcs11 examples -name '*.h' -o -name '*.cpp' | sort); do
     for target in $(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]\([^">]*\)[">].*/\1/p' "$file"); do
         case $target in
-        Zaz/* | Asn1/* | Card/* | Cia/* | Api/*)
+        Zaz/* | Asn1/* | Fci/* | Card/* | Cia/* | Recognition/* | Api/*)
             echo "$file: includes \"$target\", an internal header of the library"
             bad=1
             ;;

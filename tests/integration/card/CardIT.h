@@ -4,7 +4,7 @@
 
 #include <ias/ias.h>
 
-#include "Api/CIASCardImpl.h"
+#include "Api/Facade/CIASCardImpl.h"
 #include "integration/VcardEnv.h"
 
 #include <gtest/gtest.h>

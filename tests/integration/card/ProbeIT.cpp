@@ -5,8 +5,8 @@
 #include "integration/VcardEnv.h"
 
 #include "Card/CIasTerminal.h"
-#include "Card/CSharedMarker.h"
-#include "Cia/Model/CIasCard.h"
+#include "Recognition/CIasCard.h"
+#include "Recognition/CSharedMarker.h"
 #include "Zaz/PCSCException.h"
 #include "Zaz/PCSCWrapperMicrosoft.h"
 #include "Zaz/SysSemaphore.h"

@@ -1,0 +1,32 @@
+#include <ias/CObjectDirectoryFile.h>
+
+#include "Api/Facade/Boundary.h"
+#include "Cia/CObjectDirectoryFile.h"
+
+namespace ias {
+
+struct CObjectDirectoryFile::Views {
+    CioFileList files;
+};
+
+CObjectDirectoryFile::CObjectDirectoryFile()
+    : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CObjectDirectoryFile); })),
+      m_views(MakeOwned<Views>()) {}
+
+CObjectDirectoryFile::CObjectDirectoryFile(CIASCard& card, const CCiaPath& path)
+    : CObjectDirectoryFile() {
+    open(card, path);
+}
+
+const CObjectDirectoryFile::CioFileList& CObjectDirectoryFile::cioFiles() const {
+    return Guarded([&]() -> const CioFileList& {
+        const auto& file = static_cast<const IAS::CObjectDirectoryFile&>(internalFile());
+        RebuildViews(m_views->files, file.cioFiles(),
+                     [](const IAS::CObjectDirectoryFile::Entry& e) {
+                         return std::make_pair(static_cast<CioChoice>(e.first), CCiaPath(e.second));
+                     });
+        return m_views->files;
+    });
+}
+
+} // namespace ias

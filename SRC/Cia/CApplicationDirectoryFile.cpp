@@ -1,0 +1,25 @@
+#include "Cia/CApplicationDirectoryFile.h"
+
+#include "Asn1/CBerTlv.h"
+
+namespace IAS {
+
+void CApplicationDirectoryFile::parse(const ZAZ::ByteVectorBase& bytes) {
+    std::vector<CApplicationTemplate> templates;
+    for (const ZAZ::ByteVector& element : splitElements(bytes)) {
+        if (CBerTlv(element).tag() == 0x61) {
+            templates.emplace_back(element);
+        }
+    }
+    m_templates.swap(templates);
+}
+
+ZAZ::ByteVector CApplicationDirectoryFile::encode() const {
+    ZAZ::ByteVector out;
+    for (const CApplicationTemplate& t : m_templates) {
+        out.append(t.encode());
+    }
+    return out;
+}
+
+} // namespace IAS

@@ -1,0 +1,82 @@
+#include "Cia/CCiaFile.h"
+
+#include "Asn1/ByteReader.h"
+#include "Asn1/CDerOctet.h"
+#include "Card/CCiaFileRecord.h"
+#include "Zaz/CardFrameworkException.h"
+#include "Zaz/Messages.h"
+
+namespace IAS {
+
+struct CCiaFile::Record {
+    CCiaFileRecord file;
+    CFileControlParameters fcp;
+};
+
+CCiaFile::CCiaFile() : m_rec(new Record) {}
+
+void CCiaFile::open(CCiaCard& card, const CCiaPath& path) {
+    CCiaPath adjusted(path);
+    CFileControlParameters fcp;
+    card.selectFile(adjusted.aid(), adjusted.normalized().efidOrPath(), &fcp);
+    if (fcp.descriptor() != 0x01) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kFileTypeNotConsistent);
+    }
+    if (adjusted.index() == -1 || adjusted.length() == -1) {
+        adjusted.setIndex(0);
+        adjusted.setLength(static_cast<std::int32_t>(fcp.size()));
+    }
+    Record fresh;
+    fresh.file.card = &card;
+    fresh.file.path = adjusted;
+    fresh.fcp = fcp;
+    *m_rec = std::move(fresh);
+}
+
+void CCiaFile::load() {
+    const ZAZ::ByteVector bytes = CCiaCard::readFile(m_rec->file);
+    load(bytes);
+}
+
+void CCiaFile::load(const ZAZ::ByteVectorBase& bytes) {
+    parse(bytes);
+    m_rec->file.content.assign(bytes);
+}
+
+const ZAZ::ByteVector& CCiaFile::content() const {
+    return m_rec->file.content;
+}
+
+const CFileControlParameters& CCiaFile::fileControlParameters() const {
+    return m_rec->fcp;
+}
+
+const CCiaPath& CCiaFile::path() const {
+    return m_rec->file.path;
+}
+
+ZAZ::ByteVector CCiaFile::encode() const {
+    return m_rec->file.content;
+}
+
+void CCiaFile::parse(const ZAZ::ByteVectorBase&) {}
+
+std::vector<ZAZ::ByteVector> CCiaFile::splitElements(const ZAZ::ByteVectorBase& bytes) {
+    std::vector<ZAZ::ByteVector> elements;
+    ByteReader in(bytes);
+    unsigned char b = 0;
+    while (in.peekByte(b)) {
+        if (b == 0x00 || b == 0xFF) {
+            in.take(1);
+            continue;
+        }
+        const std::size_t start = in.position();
+        IASSCU::CDerOctet element;
+        element.decodeFrom(in);
+        elements.emplace_back(bytes.data() + start,
+                              static_cast<std::int32_t>(in.position() - start));
+    }
+    return elements;
+}
+
+} // namespace IAS
