@@ -44,15 +44,20 @@ void RebuildViews(std::vector<Out>& out, const std::vector<In>& in, Convert conv
 
 /// The internal object of an exported class, built from `args` inside the
 /// boundary; its later copies (the exported class's implicit copy and
-/// assignment) pass the boundary too. Use: `m_impl(MakeOwned<IAS::X>(args...))`.
-/// A T that cannot be copied (a card handle's connection) is simply owned.
-template <class T, class... Args> Owned<T> MakeOwned(Args&&... args) {
+/// assignment) pass the boundary too. Use: `m_impl(MakeOwned<IAS::X>(args...))`,
+/// or `MakeOwned<IAS::Base, IAS::Derived>(args...)` for a derived object held
+/// by its base (copies are then copies of the derived object).
+/// A U that cannot be copied (a card handle's connection) is simply owned.
+template <class T, class U = T, class... Args> Owned<T> MakeOwned(Args&&... args) {
     return Guarded([&] {
-        if constexpr (std::is_copy_constructible<T>::value) {
-            return Owned<T>(new T(std::forward<Args>(args)...),
-                            [](const T& t) { return Guarded([&] { return new T(t); }); });
+        if constexpr (std::is_copy_constructible<U>::value) {
+            return Owned<T>(static_cast<T*>(new U(std::forward<Args>(args)...)),
+                            [](const T& t) -> T* {
+                                // t was made here as a U, and copies keep this copier
+                                return Guarded([&] { return new U(static_cast<const U&>(t)); });
+                            });
         } else {
-            return Owned<T>(new T(std::forward<Args>(args)...));
+            return Owned<T>(new U(std::forward<Args>(args)...));
         }
     });
 }

@@ -20,7 +20,7 @@ struct CApplicationDirectoryFile::Views {
 };
 
 CApplicationDirectoryFile::CApplicationDirectoryFile()
-    : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CApplicationDirectoryFile); })),
+    : CCiaFile(MakeOwned<IAS::CCiaFile, IAS::CApplicationDirectoryFile>()),
       m_views(MakeOwned<Views>()) {}
 
 CApplicationDirectoryFile::CApplicationDirectoryFile(CIASCard& card) : CApplicationDirectoryFile() {

@@ -11,7 +11,7 @@ using Kind = IAS::CCioAuthentication;
 struct CAuthObjectFile::Views : CioViews<CCioAuthentication> {};
 
 CAuthObjectFile::CAuthObjectFile()
-    : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CCryptoInfoObjectFile<Kind>); })),
+    : CCiaFile(MakeOwned<IAS::CCiaFile, IAS::CCryptoInfoObjectFile<Kind>>()),
       m_views(MakeOwned<Views>()) {}
 
 CAuthObjectFile::CAuthObjectFile(CIASCard& card, const CCiaPath& path) : CAuthObjectFile() {

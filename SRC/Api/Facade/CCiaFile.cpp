@@ -12,7 +12,7 @@ struct CCiaFile::Record {
     CFileControlParameters fcp;
 };
 
-CCiaFile::CCiaFile() : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CCiaFile); })) {}
+CCiaFile::CCiaFile() : CCiaFile(MakeOwned<IAS::CCiaFile, IAS::CCiaFile>()) {}
 
 CCiaFile::CCiaFile(const Owned<IAS::CCiaFile>& file)
     : m_rec(Guarded([&] {

@@ -20,8 +20,7 @@ struct CCiaInfoFile::Views {
 };
 
 CCiaInfoFile::CCiaInfoFile()
-    : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CCiaInfoFile); })),
-      m_views(MakeOwned<Views>()) {}
+    : CCiaFile(MakeOwned<IAS::CCiaFile, IAS::CCiaInfoFile>()), m_views(MakeOwned<Views>()) {}
 
 CCiaInfoFile::CCiaInfoFile(CIASCard& card, const CCiaPath& path) : CCiaInfoFile() {
     open(card, path);

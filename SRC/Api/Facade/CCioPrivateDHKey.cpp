@@ -6,7 +6,7 @@
 namespace ias {
 
 CCioPrivateDHKey::CCioPrivateDHKey()
-    : m_impl(Guarded([] { return Owned<IAS::CCioPrivateKey>(new IAS::CCioPrivateDHKey); })) {}
+    : m_impl(MakeOwned<IAS::CCioPrivateKey, IAS::CCioPrivateDHKey>()) {}
 
 CCioPrivateDHKey::CCioPrivateDHKey(const CBlob& der)
     : m_impl(DecodeAs<IAS::CCioPrivateKey, IAS::CCioPrivateDHKey>(der)) {}

@@ -6,7 +6,7 @@
 namespace ias {
 
 CCioPrivateRSAKey::CCioPrivateRSAKey()
-    : m_impl(Guarded([] { return Owned<IAS::CCioPrivateKey>(new IAS::CCioPrivateRSAKey); })) {}
+    : m_impl(MakeOwned<IAS::CCioPrivateKey, IAS::CCioPrivateRSAKey>()) {}
 
 CCioPrivateRSAKey::CCioPrivateRSAKey(const CBlob& der)
     : m_impl(DecodeAs<IAS::CCioPrivateKey, IAS::CCioPrivateRSAKey>(der)) {}

@@ -6,7 +6,7 @@
 namespace ias {
 
 CCioPublicDHKey::CCioPublicDHKey()
-    : m_impl(Guarded([] { return Owned<IAS::CCioPublicKey>(new IAS::CCioPublicDHKey); })) {}
+    : m_impl(MakeOwned<IAS::CCioPublicKey, IAS::CCioPublicDHKey>()) {}
 
 CCioPublicDHKey::CCioPublicDHKey(const CBlob& der)
     : m_impl(DecodeAs<IAS::CCioPublicKey, IAS::CCioPublicDHKey>(der)) {}

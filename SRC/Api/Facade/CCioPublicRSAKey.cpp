@@ -6,7 +6,7 @@
 namespace ias {
 
 CCioPublicRSAKey::CCioPublicRSAKey()
-    : m_impl(Guarded([] { return Owned<IAS::CCioPublicKey>(new IAS::CCioPublicRSAKey); })) {}
+    : m_impl(MakeOwned<IAS::CCioPublicKey, IAS::CCioPublicRSAKey>()) {}
 
 CCioPublicRSAKey::CCioPublicRSAKey(const CBlob& der)
     : m_impl(DecodeAs<IAS::CCioPublicKey, IAS::CCioPublicRSAKey>(der)) {}

@@ -6,7 +6,7 @@
 namespace ias {
 
 CCioX509Certificate::CCioX509Certificate()
-    : m_impl(Guarded([] { return Owned<IAS::CCioCertificate>(new IAS::CCioX509Certificate); })) {}
+    : m_impl(MakeOwned<IAS::CCioCertificate, IAS::CCioX509Certificate>()) {}
 
 CCioX509Certificate::CCioX509Certificate(const CBlob& der)
     : m_impl(DecodeAs<IAS::CCioCertificate, IAS::CCioX509Certificate>(der)) {}

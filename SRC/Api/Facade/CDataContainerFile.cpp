@@ -13,7 +13,7 @@ using Kind = IAS::CCioDataContainer;
 struct CDataContainerFile::Views : CioViews<CCioDataContainer> {};
 
 CDataContainerFile::CDataContainerFile()
-    : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CCryptoInfoObjectFile<Kind>); })),
+    : CCiaFile(MakeOwned<IAS::CCiaFile, IAS::CCryptoInfoObjectFile<Kind>>()),
       m_views(MakeOwned<Views>()) {}
 
 CDataContainerFile::CDataContainerFile(CIASCard& card, const CCiaPath& path)

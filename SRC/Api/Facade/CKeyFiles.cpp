@@ -19,7 +19,7 @@ namespace ias {
 
 namespace {
 template <class T> Owned<IAS::CCiaFile> NewFile() {
-    return Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CCryptoInfoObjectFile<T>); });
+    return MakeOwned<IAS::CCiaFile, IAS::CCryptoInfoObjectFile<T>>();
 }
 
 // The failure text for `choice` from `names` (choices 0 to count-1; null for

@@ -10,8 +10,8 @@ struct CObjectDirectoryFile::Views {
 };
 
 CObjectDirectoryFile::CObjectDirectoryFile()
-    : CCiaFile(Guarded([] { return Owned<IAS::CCiaFile>(new IAS::CObjectDirectoryFile); })),
-      m_views(MakeOwned<Views>()) {}
+    : CCiaFile(MakeOwned<IAS::CCiaFile, IAS::CObjectDirectoryFile>()), m_views(MakeOwned<Views>()) {
+}
 
 CObjectDirectoryFile::CObjectDirectoryFile(CIASCard& card, const CCiaPath& path)
     : CObjectDirectoryFile() {
