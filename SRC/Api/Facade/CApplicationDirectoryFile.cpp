@@ -1,6 +1,6 @@
 #include <ias/CApplicationDirectoryFile.h>
 
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CApplicationDirectoryFile.h"
 
 namespace ias {

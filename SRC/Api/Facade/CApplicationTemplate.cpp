@@ -1,7 +1,6 @@
 #include <ias/CApplicationTemplate.h>
 
-#include "Api/Facade/BlobBytes.h"
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CApplicationTemplate.h"
 
 namespace ias {

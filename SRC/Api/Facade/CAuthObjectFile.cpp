@@ -1,7 +1,7 @@
 #include <ias/CAuthObjectFile.h>
 #include <ias/CCioPasswordAuth.h>
 
-#include "Api/Facade/CioFileViews.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioAuthentication.h"
 
 namespace ias {

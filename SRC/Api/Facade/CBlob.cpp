@@ -1,6 +1,6 @@
 #include <ias/CBlob.h>
 
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Zaz/ByteVector.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/Cast.h"

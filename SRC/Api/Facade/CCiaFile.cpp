@@ -1,8 +1,7 @@
 #include <ias/CCiaFile.h>
 
-#include "Api/Facade/BlobBytes.h"
-#include "Api/Facade/Boundary.h"
 #include "Api/Facade/CIASCardImpl.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCiaFile.h"
 
 namespace ias {

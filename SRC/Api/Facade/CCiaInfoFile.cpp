@@ -1,7 +1,6 @@
 #include <ias/CCiaInfoFile.h>
 
-#include "Api/Facade/BlobBytes.h"
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCiaInfoFile.h"
 
 namespace ias {

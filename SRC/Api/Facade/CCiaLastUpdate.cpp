@@ -1,6 +1,6 @@
 #include <ias/CCiaLastUpdate.h>
 
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCiaLastUpdate.h"
 
 namespace ias {

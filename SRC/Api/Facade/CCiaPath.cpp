@@ -1,7 +1,6 @@
 #include <ias/CCiaPath.h>
 
-#include "Api/Facade/BlobBytes.h"
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Fci/CCiaPath.h"
 
 namespace ias {

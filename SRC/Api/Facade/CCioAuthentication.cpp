@@ -1,7 +1,7 @@
 #include <ias/CCioAuthentication.h>
 #include <ias/CCioPasswordAuth.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioAuthentication.h"
 
 namespace ias {

@@ -1,6 +1,6 @@
 #include <ias/CCioCertificate.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioCertificate.h"
 
 namespace ias {

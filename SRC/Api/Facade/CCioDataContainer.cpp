@@ -3,7 +3,7 @@
 #include <ias/CCioOidDO.h>
 #include <ias/CCioOpaqueDO.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioDataContainer.h"
 
 namespace ias {

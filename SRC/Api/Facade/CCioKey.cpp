@@ -1,6 +1,6 @@
 #include <ias/CCioKey.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioKey.h"
 
 namespace ias {

@@ -1,6 +1,6 @@
 #include <ias/CCioPrivateDHKey.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioPrivateDHKey.h"
 
 namespace ias {

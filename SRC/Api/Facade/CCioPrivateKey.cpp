@@ -1,6 +1,6 @@
 #include <ias/CCioPrivateKey.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioPrivateKey.h"
 
 namespace ias {

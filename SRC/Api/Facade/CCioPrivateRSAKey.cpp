@@ -1,6 +1,6 @@
 #include <ias/CCioPrivateRSAKey.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioPrivateRSAKey.h"
 
 namespace ias {

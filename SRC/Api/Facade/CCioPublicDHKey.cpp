@@ -1,6 +1,6 @@
 #include <ias/CCioPublicDHKey.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioPublicDHKey.h"
 
 namespace ias {

@@ -1,6 +1,6 @@
 #include <ias/CCioPublicKey.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioPublicKey.h"
 
 namespace ias {

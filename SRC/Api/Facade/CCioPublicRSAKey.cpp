@@ -1,6 +1,6 @@
 #include <ias/CCioPublicRSAKey.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioPublicRSAKey.h"
 
 namespace ias {

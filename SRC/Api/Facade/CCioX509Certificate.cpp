@@ -1,6 +1,6 @@
 #include <ias/CCioX509Certificate.h>
 
-#include "Api/Facade/CioFacade.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioX509Certificate.h"
 
 namespace ias {

@@ -3,7 +3,7 @@
 #include <ias/CCioOpaqueDO.h>
 #include <ias/CDataContainerFile.h>
 
-#include "Api/Facade/CioFileViews.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioDataContainer.h"
 
 namespace ias {

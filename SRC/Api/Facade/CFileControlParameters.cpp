@@ -1,7 +1,6 @@
 #include <ias/CFileControlParameters.h>
 
-#include "Api/Facade/BlobBytes.h"
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Fci/CFileControlParameters.h"
 
 namespace ias {

@@ -1,8 +1,7 @@
 #include <ias/CIASCard.h>
 
-#include "Api/Facade/BlobBytes.h"
-#include "Api/Facade/Boundary.h"
 #include "Api/Facade/CIASCardImpl.h"
+#include "Api/Facade/Facade.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/Messages.h"
 #include "Zaz/PCSCWrapperMicrosoft.h"

@@ -7,7 +7,7 @@
 #include <ias/CPrivateKeyFile.h>
 #include <ias/CPublicKeyFile.h>
 
-#include "Api/Facade/CioFileViews.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CCioCertificate.h"
 #include "Cia/CCioPrivateKey.h"
 #include "Cia/CCioPublicKey.h"

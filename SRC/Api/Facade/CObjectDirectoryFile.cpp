@@ -1,6 +1,6 @@
 #include <ias/CObjectDirectoryFile.h>
 
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Cia/CObjectDirectoryFile.h"
 
 namespace ias {

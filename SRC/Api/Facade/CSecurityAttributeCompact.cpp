@@ -1,7 +1,6 @@
 #include <ias/CSecurityAttributeCompact.h>
 
-#include "Api/Facade/BlobBytes.h"
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Fci/CSecurityAttributeCompact.h"
 
 namespace ias {

@@ -1,6 +1,6 @@
 #include <ias/CIASException.h>
 
-#include "Api/Facade/Boundary.h"
+#include "Api/Facade/Facade.h"
 #include "Zaz/IsoException.h"
 #include "Zaz/OsException.h"
 #include "Zaz/OutOfMemory.h"
