@@ -6,21 +6,6 @@ namespace p11 {
 
 namespace {
 
-const EVP_MD* DigestFor(int hashLength) {
-    switch (hashLength) {
-    case 20:
-        return EVP_sha1();
-    case 32:
-        return EVP_sha256();
-    case 48:
-        return EVP_sha384();
-    case 64:
-        return EVP_sha512();
-    default:
-        return nullptr;
-    }
-}
-
 // One command; answers announced with 61xx (T=0 cards) are fetched with GET
 // RESPONSE, the only case where it is sent.
 unsigned short Send(ias::CIASCard& card, unsigned char cla, unsigned char ins, unsigned char p1,
@@ -65,13 +50,13 @@ KeyOperation::KeyOperation(Kind kind, std::shared_ptr<const KeyUse> key,
 KeyOperation::~KeyOperation() = default;
 
 CK_RV KeyOperation::update(const unsigned char* data, CK_ULONG length) {
-    if (m_kind != Kind::Sign || m_mechanism.hashLength == 0) {
+    if (m_kind != Kind::Sign || !m_mechanism.digest) {
         return CKR_FUNCTION_NOT_SUPPORTED;
     }
     if (!m_digest) {
         m_digest = std::make_unique<Digest>();
         if (!m_digest->ctx ||
-            EVP_DigestInit_ex(m_digest->ctx, DigestFor(m_mechanism.hashLength), nullptr) != 1) {
+            EVP_DigestInit_ex(m_digest->ctx, m_mechanism.digest(), nullptr) != 1) {
             return CKR_HOST_MEMORY;
         }
     }

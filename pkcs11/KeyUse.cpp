@@ -16,6 +16,7 @@ constexpr unsigned int kUsageNonRepudiation = 1u << 9;
 
 struct Hash {
     CK_MECHANISM_TYPE type;
+    const EVP_MD* (*digest)();
     int length;
     std::vector<unsigned char> prefix;
 };
@@ -23,18 +24,22 @@ struct Hash {
 const std::vector<Hash>& Hashes() {
     static const std::vector<Hash> table = {
         {CKM_SHA1_RSA_PKCS,
+         EVP_sha1,
          20,
          {0x30, 0x21, 0x30, 0x09, 0x06, 0x05, 0x2B, 0x0E, 0x03, 0x02, 0x1A, 0x05, 0x00, 0x04,
           0x14}},
         {CKM_SHA256_RSA_PKCS,
+         EVP_sha256,
          32,
          {0x30, 0x31, 0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01,
           0x05, 0x00, 0x04, 0x20}},
         {CKM_SHA384_RSA_PKCS,
+         EVP_sha384,
          48,
          {0x30, 0x41, 0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x02,
           0x05, 0x00, 0x04, 0x30}},
         {CKM_SHA512_RSA_PKCS,
+         EVP_sha512,
          64,
          {0x30, 0x51, 0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x03,
           0x05, 0x00, 0x04, 0x40}},
@@ -43,17 +48,6 @@ const std::vector<Hash>& Hashes() {
 }
 
 } // namespace
-
-bool DigestInfoOf(CK_MECHANISM_TYPE type, token::Bytes& prefix, int& hashLength) {
-    for (const Hash& h : Hashes()) {
-        if (h.type == type) {
-            prefix.assign(h.prefix.begin(), h.prefix.end());
-            hashLength = h.length;
-            return true;
-        }
-    }
-    return false;
-}
 
 KeyUse KeyUse::build(unsigned int usage, const std::vector<int>& allowed,
                      const std::vector<ias::CCiaInfoFile::AlgorithmInfo>& announced) {
@@ -79,21 +73,21 @@ KeyUse KeyUse::build(unsigned int usage, const std::vector<int>& allowed,
         for (const Hash& h : Hashes()) {
             const auto a = entry(h.type, kComputeSignature);
             if (a != usable.end()) {
-                k.mechanisms.push_back({h.type, a->algRef, true, h.length,
+                k.mechanisms.push_back({h.type, a->algRef, true, h.digest, h.length,
                                         token::Bytes(h.prefix.begin(), h.prefix.end())});
             }
         }
         if (!k.mechanisms.empty()) {
             k.signs = Signs::ByHash;
-            k.mechanisms.push_back({CKM_RSA_PKCS, -1, true, 0, {}});
+            k.mechanisms.push_back({CKM_RSA_PKCS, -1, true, nullptr, 0, {}});
         }
     } else if ((usage & kUsageSign) && rawSign != usable.end()) {
         // The card pads what it is given: the host hashes for the others.
         k.signs = Signs::ByDigestInfo;
-        k.mechanisms.push_back({CKM_RSA_PKCS, rawSign->algRef, true, 0, {}});
+        k.mechanisms.push_back({CKM_RSA_PKCS, rawSign->algRef, true, nullptr, 0, {}});
         for (const Hash& h : Hashes()) {
             if (entry(h.type, kComputeSignature) != usable.end()) {
-                k.mechanisms.push_back({h.type, rawSign->algRef, true, h.length,
+                k.mechanisms.push_back({h.type, rawSign->algRef, true, h.digest, h.length,
                                         token::Bytes(h.prefix.begin(), h.prefix.end())});
             }
         }
@@ -101,7 +95,7 @@ KeyUse KeyUse::build(unsigned int usage, const std::vector<int>& allowed,
     const auto decipher = entry(CKM_RSA_PKCS, kDecipher);
     if ((usage & (kUsageDecrypt | kUsageUnwrap)) && decipher != usable.end()) {
         k.decrypts = true;
-        k.mechanisms.push_back({CKM_RSA_PKCS, decipher->algRef, false, 0, {}});
+        k.mechanisms.push_back({CKM_RSA_PKCS, decipher->algRef, false, nullptr, 0, {}});
     }
     return k;
 }

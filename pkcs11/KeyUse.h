@@ -10,6 +10,8 @@
 #include <ias/CCiaInfoFile.h>
 #include <ias/CCiaPath.h>
 
+#include <openssl/evp.h>
+
 #include <vector>
 
 namespace p11 {
@@ -22,9 +24,11 @@ struct KeyUse {
 
     struct Mechanism {
         CK_MECHANISM_TYPE type = 0;
-        int algRef = -1;     ///< MSE tag 80 value
-        bool sign = false;   ///< else decipher
-        int hashLength = 0;  ///< host hash of a hash-and-sign mechanism, 0: none
+        int algRef = -1;   ///< MSE tag 80 value
+        bool sign = false; ///< else decipher
+        /// The host's hash of a hash-and-sign mechanism (null: none), its length.
+        const EVP_MD* (*digest)() = nullptr;
+        int hashLength = 0;
         token::Bytes prefix; ///< DigestInfo header of that hash
     };
 
@@ -48,10 +52,6 @@ struct KeyUse {
     /// DigestInfo header starts `digestInfo`, its hash following; or null.
     const Mechanism* byDigestInfo(const token::Bytes& digestInfo) const;
 };
-
-/// The DigestInfo header for a hash-and-sign mechanism, with the hash length;
-/// false for any other mechanism.
-bool DigestInfoOf(CK_MECHANISM_TYPE type, token::Bytes& prefix, int& hashLength);
 
 } // namespace p11
 

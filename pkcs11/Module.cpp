@@ -643,6 +643,11 @@ CK_RV Module::PinRefused(Card& c, std::size_t k, const ias::CIASException& e) {
         c.objects.pins()[k].failedSinceSuccess = true;
         return e.sw() == 0x6983 ? CKR_PIN_LOCKED : CKR_PIN_INCORRECT;
     }
+    return cardFailed(c, e);
+}
+
+// A card exchange that failed: a reset reported on the way forgets every login.
+CK_RV Module::cardFailed(Card& c, const ias::CIASException& e) {
     if (e.error() == kResetCard) {
         forgetLogins(c);
     }
@@ -696,11 +701,8 @@ CK_RV Module::readLazyValue(Card& c, Object& o) {
     } catch (const ias::CIASException& e) {
         // A file the card guards though the CIA names no PIN for it: not
         // readable now, perhaps after a login.
-        if (e.error() == kResetCard) {
-            forgetLogins(c);
-        }
         if (e.sw() == 0 || e.error() == kResetCard) {
-            return CardError(e);
+            return cardFailed(c, e);
         }
         o.refused = e.sw() == 0x6982 ? CKR_ATTRIBUTE_SENSITIVE
                                      : CKR_ATTRIBUTE_TYPE_INVALID; // the file is not there
@@ -1077,10 +1079,7 @@ CK_RV Module::runOnCard(Session& s, KeyOperation& op, const token::Bytes& input,
         rv = op.kind() == KeyOperation::Kind::Sign ? op.sign(*c.handle, input, out, sw)
                                                    : op.decipher(*c.handle, input, out, sw);
     } catch (const ias::CIASException& e) {
-        if (e.error() == kResetCard) {
-            forgetLogins(c);
-        }
-        return CardError(e);
+        return cardFailed(c, e);
     }
     if (rv == CKR_OK) {
         return CKR_OK;
@@ -1127,7 +1126,7 @@ CK_RV Module::generateRandom(CK_SESSION_HANDLE h, CK_BYTE_PTR out, CK_ULONG leng
             done += n;
         }
     } catch (const ias::CIASException& e) {
-        return CardError(e);
+        return cardFailed(c, e);
     }
     return CKR_OK;
 }

@@ -123,6 +123,7 @@ private:
     CK_RV contextLogin(Session& s, CK_UTF8CHAR_PTR text, CK_ULONG length);
     CK_RV runOnCard(Session& s, KeyOperation& op, const token::Bytes& input, token::Bytes& out);
     CK_RV PinRefused(Card& c, std::size_t pin, const ias::CIASException& e);
+    CK_RV cardFailed(Card& c, const ias::CIASException& e);
     void forgetLogins(Card& c);
     void noticeReset(Reader& r);
     void forgetValuesReadLoggedIn(Card& c);
