@@ -15,7 +15,9 @@
 namespace {
 class Frame : public IAS::CCioObject {
 public:
-    explicit Frame(const ZAZ::ByteVector& der) : CCioObject(der), m_type(typeAttributesOf(der)) {}
+    explicit Frame(const ZAZ::ByteVector& der) : Frame(IAS::CCioFrame(der)) {}
+    explicit Frame(const IAS::CCioFrame& frame)
+        : CCioObject(frame), m_type(frame.typeAttributes().encoding()) {}
     ZAZ::ByteVector encodeClassAttributes() const override { return ZAZ::ByteVector(); }
     ZAZ::ByteVector encodeSubClassAttributes() const override { return ZAZ::ByteVector(); }
     ZAZ::ByteVector encodeTypeAttributes() const override { return m_type; }

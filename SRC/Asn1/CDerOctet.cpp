@@ -202,8 +202,8 @@ void CDerOctet::decodeFrom(IAS::ByteReader& in) {
     const auto size = ZAZ::Cast<std::int32_t>(length);
     // Bytes go into the storage already held when they fit; what does not fit
     // is allocated before anything changes, so a failure leaves us as we were.
-    const bool encodingFits = total <= m_encoding.capacity();
-    const bool contentFits = size <= m_content.capacity();
+    const bool encodingFits = total <= m_encoding.allocated();
+    const bool contentFits = size <= m_content.allocated();
     if (!encodingFits) {
         ZAZ::ByteVector encoding(start, total, capacityFor(static_cast<std::size_t>(total)));
         if (!contentFits) {

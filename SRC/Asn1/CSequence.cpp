@@ -36,7 +36,15 @@ void CSequence::addMember(const std::string& name, std::int32_t tagClass, std::u
         Member{name, CDerOctet::defaultElement(), tagClass, tagNumber, flags, defaultValue});
 }
 
-const CSequence::Member& CSequence::find(const std::string& name) const {
+void CSequence::addMembers(const Template& members) {
+    if (m_template.empty()) {
+        m_template = members;
+    } else {
+        m_template.insert(m_template.end(), members.begin(), members.end());
+    }
+}
+
+const CSequence::Member& CSequence::find(const char* name) const {
     for (const Member& m : m_template) {
         if (m.name == name) {
             return m;
@@ -45,15 +53,15 @@ const CSequence::Member& CSequence::find(const std::string& name) const {
     fail(ZAZ::Msg::kIllegalParameter);
 }
 
-const CDerOctet& CSequence::member(const std::string& name) const {
+const CDerOctet& CSequence::member(const char* name) const {
     return find(name).slot;
 }
 
-bool CSequence::isPresent(const std::string& name) const {
+bool CSequence::isPresent(const char* name) const {
     return find(name).slot != CDerOctet::defaultElement();
 }
 
-void CSequence::setMember(const std::string& name, const CDerOctet& element) {
+void CSequence::setMember(const char* name, const CDerOctet& element) {
     const_cast<Member&>(find(name)).slot = element;
 }
 

@@ -33,10 +33,19 @@ public:
 
     void addMember(const std::string& name, std::int32_t tagClass, std::uint32_t tagNumber,
                    std::uint32_t flags, const CDerOctet* defaultValue = nullptr);
-    const CDerOctet& member(const std::string& name) const;
+    /// Appends a copy of every entry of `members`, in order.
+    void addMembers(const Template& members);
+    /// Names are taken as C strings so that the many lookups by literal
+    /// build no string; a std::string converts with c_str().
+    const CDerOctet& member(const char* name) const;
+    const CDerOctet& member(const std::string& name) const { return member(name.c_str()); }
     /// Whether the named slot holds something other than the absent marker.
-    bool isPresent(const std::string& name) const;
-    void setMember(const std::string& name, const CDerOctet& element);
+    bool isPresent(const char* name) const;
+    bool isPresent(const std::string& name) const { return isPresent(name.c_str()); }
+    void setMember(const char* name, const CDerOctet& element);
+    void setMember(const std::string& name, const CDerOctet& element) {
+        setMember(name.c_str(), element);
+    }
     const Template& members() const { return m_template; }
 
     void match();
@@ -48,7 +57,7 @@ protected:
     void assembleChildren(bool byTag);
 
 private:
-    const Member& find(const std::string& name) const;
+    const Member& find(const char* name) const;
 
     Template m_template;
 };

@@ -7,6 +7,9 @@
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/Messages.h"
 
+#include <memory>
+#include <vector>
+
 namespace IASSCU {
 
 namespace {
@@ -57,9 +60,9 @@ struct Builder {
         s.addMember(name, Application, tag, flags);
     }
 };
-} // namespace
 
-void AddISOSequenceMembers(ISOSequences n, CSequence& sequence) {
+// Builds the table of structure n into `sequence`; false when n has none.
+bool BuildMembers(int n, CSequence& sequence) {
     Builder b{sequence};
     switch (n) {
     case CiaDdo:
@@ -240,8 +243,40 @@ void AddISOSequenceMembers(ISOSequences n, CSequence& sequence) {
         b.universal("operations", kBits, kOptional);
         break;
     default:
+        return false;
+    }
+    return true;
+}
+
+// Every table is built once, on first use, and each sequence copies its own:
+// a copy takes far fewer allocations than building the names again.
+constexpr int kTableCount = KeyInfo + 1;
+
+const CSequence::Template* prototypeOf(ISOSequences n) {
+    static const std::vector<std::unique_ptr<CSequence>> tables = [] {
+        std::vector<std::unique_ptr<CSequence>> built(kTableCount);
+        for (int i = 0; i < kTableCount; ++i) {
+            std::unique_ptr<CSequence> table(new CSequence);
+            if (BuildMembers(i, *table)) {
+                built[static_cast<std::size_t>(i)] = std::move(table);
+            }
+        }
+        return built;
+    }();
+    const int i = static_cast<int>(n);
+    if (i < 0 || i >= kTableCount || tables[static_cast<std::size_t>(i)] == nullptr) {
+        return nullptr;
+    }
+    return &tables[static_cast<std::size_t>(i)]->members();
+}
+} // namespace
+
+void AddISOSequenceMembers(ISOSequences n, CSequence& sequence) {
+    const CSequence::Template* members = prototypeOf(n);
+    if (members == nullptr) {
         throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
     }
+    sequence.addMembers(*members);
 }
 
 } // namespace IASSCU

@@ -6,9 +6,10 @@ namespace IAS {
 
 void CApplicationDirectoryFile::parse(const ZAZ::ByteVectorBase& bytes) {
     std::vector<CApplicationTemplate> templates;
-    for (const ZAZ::ByteVector& element : splitElements(bytes)) {
-        if (CBerTlv(element).tag() == 0x61) {
-            templates.emplace_back(element);
+    for (const IASSCU::CDerOctet& element : splitElements(bytes)) {
+        const ZAZ::ByteVector encoded = element.encoding();
+        if (CBerTlv(encoded).tag() == 0x61) {
+            templates.emplace_back(encoded);
         }
     }
     m_templates.swap(templates);

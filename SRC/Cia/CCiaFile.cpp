@@ -1,7 +1,6 @@
 #include "Cia/CCiaFile.h"
 
 #include "Asn1/ByteReader.h"
-#include "Asn1/CDerOctet.h"
 #include "Card/CCiaFileRecord.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/Messages.h"
@@ -61,8 +60,8 @@ ZAZ::ByteVector CCiaFile::encode() const {
 
 void CCiaFile::parse(const ZAZ::ByteVectorBase&) {}
 
-std::vector<ZAZ::ByteVector> CCiaFile::splitElements(const ZAZ::ByteVectorBase& bytes) {
-    std::vector<ZAZ::ByteVector> elements;
+std::vector<IASSCU::CDerOctet> CCiaFile::splitElements(const ZAZ::ByteVectorBase& bytes) {
+    std::vector<IASSCU::CDerOctet> elements;
     ByteReader in(bytes);
     unsigned char b = 0;
     while (in.peekByte(b)) {
@@ -70,11 +69,8 @@ std::vector<ZAZ::ByteVector> CCiaFile::splitElements(const ZAZ::ByteVectorBase& 
             in.take(1);
             continue;
         }
-        const std::size_t start = in.position();
-        IASSCU::CDerOctet element;
-        element.decodeFrom(in);
-        elements.emplace_back(bytes.data() + start,
-                              static_cast<std::int32_t>(in.position() - start));
+        elements.emplace_back();
+        elements.back().decodeFrom(in);
     }
     return elements;
 }

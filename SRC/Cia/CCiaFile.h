@@ -1,6 +1,7 @@
 #ifndef CIA_CCIAFILE_H
 #define CIA_CCIAFILE_H
 
+#include "Asn1/CDerOctet.h"
 #include "Card/CCiaCard.h"
 #include "Fci/CCiaPath.h"
 #include "Fci/CFileControlParameters.h"
@@ -39,9 +40,10 @@ public:
     virtual ZAZ::ByteVector encode() const;
 
     /// The complete DER elements of a file's content, in order, with 00 and FF
-    /// filler before, between and after them dropped. A malformed element
-    /// raises the DER decoder's message.
-    static std::vector<ZAZ::ByteVector> splitElements(const ZAZ::ByteVectorBase& bytes);
+    /// filler before, between and after them dropped; each is decoded here
+    /// once and handed on as it is. A malformed element raises the DER
+    /// decoder's message.
+    static std::vector<IASSCU::CDerOctet> splitElements(const ZAZ::ByteVectorBase& bytes);
 
 protected:
     /// Decodes `bytes` into the kind's state, replacing it only on success.

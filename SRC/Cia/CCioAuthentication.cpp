@@ -20,14 +20,13 @@ struct CCioAuthentication::Record {
 
 CCioAuthentication::CCioAuthentication() : m_rec(new Record) {}
 
-CCioAuthentication::CCioAuthentication(const ZAZ::ByteVectorBase& der)
-    : CCioObject(der), m_rec(new Record) {
-    const ZAZ::ByteVector classAttributes = classAttributesOf(der);
-    if (classAttributes.empty()) {
+CCioAuthentication::CCioAuthentication(const CCioFrame& frame)
+    : CCioObject(frame), m_rec(new Record) {
+    const IASSCU::CDerOctet* classAttributes = frame.classAttributes();
+    if (classAttributes == nullptr) {
         return;
     }
-    const IASSCU::CISOSequence<IASSCU::CommonAuthenticationObjectAttr> s{
-        CDerOctet(classAttributes)};
+    const IASSCU::CISOSequence<IASSCU::CommonAuthenticationObjectAttr> s{*classAttributes};
     m_rec->authId = cio::octets<IASSCU::COctetString>(s, "authId");
     m_rec->authReference = cio::integer(s, "authReference", -1);
     m_rec->seIdentifier = cio::integer(s, "seIdentifier", -1);
@@ -80,9 +79,9 @@ struct CCioPasswordAuth::Record {
 
 CCioPasswordAuth::CCioPasswordAuth() : m_rec(new Record) {}
 
-CCioPasswordAuth::CCioPasswordAuth(const ZAZ::ByteVectorBase& der)
-    : CCioAuthentication(der), m_rec(new Record) {
-    const IASSCU::CISOSequence<IASSCU::PasswordAttributes> s{CDerOctet(typeAttributesOf(der))};
+CCioPasswordAuth::CCioPasswordAuth(const CCioFrame& frame)
+    : CCioAuthentication(frame), m_rec(new Record) {
+    const IASSCU::CISOSequence<IASSCU::PasswordAttributes> s{frame.typeAttributes()};
     Record& r = *m_rec;
     r.pwdFlags = cio::bits(s, "pwdFlags", 0);
     r.pwdType = IASSCU::CEnum(s.member("pwdType")).value();

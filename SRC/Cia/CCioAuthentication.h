@@ -26,7 +26,7 @@ public:
 
 protected:
     CCioAuthentication();
-    explicit CCioAuthentication(const ZAZ::ByteVectorBase& der);
+    explicit CCioAuthentication(const CCioFrame& frame);
 
 private:
     struct Record;
@@ -43,7 +43,7 @@ public:
     /// A missing mandatory attribute is "Mandatory data member is missing.";
     /// a padChar that is not a one-byte OCTET STRING and a constructed time
     /// are "Error encountered while decoding format.".
-    explicit CCioPasswordAuth(const ZAZ::ByteVectorBase& der);
+    explicit CCioPasswordAuth(const CCioFrame& frame);
 
     /// pwdType, minLength and storedLength unset, minLength above maxLength, or
     /// a storedLength other than 0 below maxLength: "Illegal parameter in
@@ -78,8 +78,8 @@ private:
 template <int N, class Base> class CCioDummy : public Base {
 public:
     CCioDummy() = default;
-    explicit CCioDummy(const ZAZ::ByteVectorBase& der)
-        : Base(der), m_type(CCioObject::typeAttributesOf(der)) {}
+    explicit CCioDummy(const CCioFrame& frame)
+        : Base(frame), m_type(frame.typeAttributes().encoding()) {}
 
     ZAZ::ByteVector encodeTypeAttributes() const override { return m_type; }
     int choice() const override { return N; }

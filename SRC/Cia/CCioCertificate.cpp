@@ -33,14 +33,12 @@ CCioCertificate::CCioCertificate() : m_rec(new Record) {}
 
 CCioCertificate::~CCioCertificate() = default;
 
-CCioCertificate::CCioCertificate(const ZAZ::ByteVectorBase& der)
-    : CCioObject(der), m_rec(new Record) {
-    const ZAZ::ByteVector attributes = classAttributesOf(der);
-    if (attributes.empty()) {
+CCioCertificate::CCioCertificate(const CCioFrame& frame) : CCioObject(frame), m_rec(new Record) {
+    const IASSCU::CDerOctet* attributes = frame.classAttributes();
+    if (attributes == nullptr) {
         return;
     }
-    const IASSCU::CISOSequence<IASSCU::CommonCertificateAttributes> s{
-        IASSCU::CDerOctet(attributes)};
+    const IASSCU::CISOSequence<IASSCU::CommonCertificateAttributes> s{*attributes};
     Record& r = *m_rec;
     r.id = cio::octets<IASSCU::COctetString>(s, "iD");
     // An absent authority holds its DEFAULT FALSE.

@@ -48,7 +48,7 @@ protected:
     /// time shorter than its form needs is "Inconsistent data length in BER
     /// octet.", one of another type "The operation is inconsistent for this
     /// type of BER octet.".
-    explicit CCioCertificate(const ZAZ::ByteVectorBase& der);
+    explicit CCioCertificate(const CCioFrame& frame);
     CCioCertificate(const CCioCertificate&) = default;
     CCioCertificate& operator=(const CCioCertificate&) = default;
 

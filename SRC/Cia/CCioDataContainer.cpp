@@ -17,14 +17,13 @@ struct CCioDataContainer::Record {
 
 CCioDataContainer::CCioDataContainer() : m_rec(new Record) {}
 
-CCioDataContainer::CCioDataContainer(const ZAZ::ByteVectorBase& der)
-    : CCioObject(der), m_rec(new Record) {
-    const ZAZ::ByteVector classAttributes = classAttributesOf(der);
-    if (classAttributes.empty()) {
+CCioDataContainer::CCioDataContainer(const CCioFrame& frame)
+    : CCioObject(frame), m_rec(new Record) {
+    const IASSCU::CDerOctet* classAttributes = frame.classAttributes();
+    if (classAttributes == nullptr) {
         return;
     }
-    const IASSCU::CISOSequence<IASSCU::CommonDataContainerObjectAttr> s{
-        IASSCU::CDerOctet(classAttributes)};
+    const IASSCU::CISOSequence<IASSCU::CommonDataContainerObjectAttr> s{*classAttributes};
     m_rec->applicationName = cio::octets<IASSCU::CUtf8String>(s, "applicationName");
     if (s.isPresent("applicationOID")) {
         m_rec->applicationOID = IASSCU::CObjectIdentifier(s.member("applicationOID")).toString();
@@ -63,8 +62,8 @@ ZAZ::ByteVector CCioDataContainer::id() const {
     return m_rec->id;
 }
 
-CCioValueDataContainer::CCioValueDataContainer(const ZAZ::ByteVectorBase& der)
-    : CCioDataContainer(der), m_value(typeAttributesOf(der)) {}
+CCioValueDataContainer::CCioValueDataContainer(const CCioFrame& frame)
+    : CCioDataContainer(frame), m_value(frame.typeAttributes().encoding()) {}
 
 ZAZ::ByteVector CCioValueDataContainer::encodeTypeAttributes() const {
     return m_value.encode();

@@ -28,7 +28,7 @@ protected:
     CCioDataContainer();
     /// The frame, common and class attributes of `der`; a wrong member there
     /// is "Error encountered while decoding format.".
-    explicit CCioDataContainer(const ZAZ::ByteVectorBase& der);
+    explicit CCioDataContainer(const CCioFrame& frame);
 
 private:
     struct Record;
@@ -43,7 +43,7 @@ public:
 
 protected:
     CCioValueDataContainer() = default;
-    explicit CCioValueDataContainer(const ZAZ::ByteVectorBase& der);
+    explicit CCioValueDataContainer(const CCioFrame& frame);
 
 private:
     CCioObjectValue m_value;
@@ -53,7 +53,7 @@ private:
 class CCioOpaqueDO : public CCioValueDataContainer {
 public:
     CCioOpaqueDO() = default;
-    explicit CCioOpaqueDO(const ZAZ::ByteVectorBase& der) : CCioValueDataContainer(der) {}
+    explicit CCioOpaqueDO(const CCioFrame& frame) : CCioValueDataContainer(frame) {}
     int choice() const override { return -1; }
     CCioObject* clone() const override { return new CCioOpaqueDO(*this); }
 };
@@ -62,7 +62,7 @@ public:
 class CCioIso7816DO : public CCioValueDataContainer {
 public:
     CCioIso7816DO() = default;
-    explicit CCioIso7816DO(const ZAZ::ByteVectorBase& der) : CCioValueDataContainer(der) {}
+    explicit CCioIso7816DO(const CCioFrame& frame) : CCioValueDataContainer(frame) {}
     int choice() const override { return 0; }
     CCioObject* clone() const override { return new CCioIso7816DO(*this); }
 };

@@ -63,12 +63,11 @@ public:
 protected:
     void parse(const ZAZ::ByteVectorBase& bytes) override {
         m_objects.clear();
-        const std::vector<ZAZ::ByteVector> elements = splitElements(bytes);
+        const std::vector<IASSCU::CDerOctet> elements = splitElements(bytes);
         // Growing would deep-copy every object decoded so far.
         m_objects.reserve(elements.size());
-        for (const ZAZ::ByteVector& encoded : elements) {
-            const int choice = choiceOf(IASSCU::CDerOctet(encoded));
-            ias::Owned<T> object = createObject<T>(choice, encoded);
+        for (const IASSCU::CDerOctet& element : elements) {
+            ias::Owned<T> object = createObject<T>(choiceOf(element), element);
             if (object.get() != nullptr) {
                 m_objects.emplace_back();
                 m_objects.back().swap(object);

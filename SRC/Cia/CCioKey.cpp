@@ -22,12 +22,12 @@ CCioKey::CCioKey() : m_rec(new Record) {}
 
 CCioKey::~CCioKey() = default;
 
-CCioKey::CCioKey(const ZAZ::ByteVectorBase& der) : CCioObject(der), m_rec(new Record) {
-    const ZAZ::ByteVector attributes = classAttributesOf(der);
-    if (attributes.empty()) {
+CCioKey::CCioKey(const CCioFrame& frame) : CCioObject(frame), m_rec(new Record) {
+    const IASSCU::CDerOctet* attributes = frame.classAttributes();
+    if (attributes == nullptr) {
         return;
     }
-    const IASSCU::CISOSequence<IASSCU::CommonKeyAttributes> s{IASSCU::CDerOctet(attributes)};
+    const IASSCU::CISOSequence<IASSCU::CommonKeyAttributes> s{*attributes};
     Record& r = *m_rec;
     r.id = cio::octets<IASSCU::COctetString>(s, "iD");
     r.usage = cio::bits(s, "usage", 0);

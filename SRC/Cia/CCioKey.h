@@ -44,7 +44,7 @@ protected:
     CCioKey();
     /// Decodes the frame in `der` and, when present, its classAttributes. A
     /// constructed iD or date is "Error encountered while decoding format.".
-    explicit CCioKey(const ZAZ::ByteVectorBase& der);
+    explicit CCioKey(const CCioFrame& frame);
     CCioKey(const CCioKey&) = default;
     CCioKey& operator=(const CCioKey&) = default;
 

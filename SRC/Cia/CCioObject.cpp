@@ -6,7 +6,6 @@
 #include "Asn1/CUniversalOctet.h"
 #include "Cia/CioDer.h"
 
-#include <memory>
 #include <utility>
 
 namespace IAS {
@@ -15,31 +14,6 @@ using IASSCU::CDerOctet;
 
 namespace {
 using Frame = IASSCU::CISOSequence<IASSCU::CioObject>;
-
-// The SEQUENCE view refuses a primitive frame and a universal one other than
-// SEQUENCE; the [n] alternatives of a directory file pass under their context tag.
-// The constructors along an object's class chain each take one member of the
-// same frame: the frame last matched on this thread is kept, so that it is
-// decoded once per object rather than once per level. Shared, so that a
-// caller's frame outlives a later match.
-std::shared_ptr<const Frame> frameOf(const ZAZ::ByteVectorBase& der) {
-    struct Last {
-        ZAZ::ByteVector der{0x100};
-        std::shared_ptr<const Frame> frame;
-    };
-    thread_local Last last;
-    if (last.frame == nullptr || !(last.der == der)) {
-        std::shared_ptr<const Frame> frame = std::make_shared<const Frame>(CDerOctet(der));
-        last.der.assign(der);
-        last.frame = std::move(frame);
-    }
-    return last.frame;
-}
-
-ZAZ::ByteVector memberOf(const ZAZ::ByteVectorBase& der, const char* name) {
-    const std::shared_ptr<const Frame> frame = frameOf(der);
-    return frame->isPresent(name) ? frame->member(name).encoding() : ZAZ::ByteVector();
-}
 
 // An element worth writing: present and with something inside.
 bool hasContent(const ZAZ::ByteVector& der) {
@@ -59,10 +33,8 @@ CCioObject::CCioObject() : m_rec(new Record) {}
 
 CCioObject::~CCioObject() = default;
 
-CCioObject::CCioObject(const ZAZ::ByteVectorBase& der) : CCioObject() {
-    const std::shared_ptr<const Frame> frame = frameOf(der);
-    const IASSCU::CISOSequence<IASSCU::CommonObjectAttributes> s(
-        frame->member("commonObjectAttributes"));
+CCioObject::CCioObject(const CCioFrame& frame) : CCioObject() {
+    const IASSCU::CISOSequence<IASSCU::CommonObjectAttributes> s(frame.commonObjectAttributes());
     Record fresh;
     fresh.label = cio::octets<IASSCU::CUtf8String>(s, "label");
     fresh.flags = cio::bits(s, "flags", 0);
@@ -75,18 +47,6 @@ CCioObject::CCioObject(const ZAZ::ByteVectorBase& der) : CCioObject() {
         }
     }
     std::swap(*m_rec, fresh);
-}
-
-ZAZ::ByteVector CCioObject::classAttributesOf(const ZAZ::ByteVectorBase& der) {
-    return memberOf(der, "classAttributes");
-}
-
-ZAZ::ByteVector CCioObject::subClassAttributesOf(const ZAZ::ByteVectorBase& der) {
-    return memberOf(der, "subClassAttributes");
-}
-
-ZAZ::ByteVector CCioObject::typeAttributesOf(const ZAZ::ByteVectorBase& der) {
-    return memberOf(der, "typeAttributes");
 }
 
 ZAZ::ByteVector CCioObject::label() const {

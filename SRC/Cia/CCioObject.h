@@ -2,6 +2,7 @@
 #define CIA_CCIOOBJECT_H
 
 #include "Cia/CCioAccessControlRule.h"
+#include "Cia/CCioFrame.h"
 #include "Zaz/ByteVector.h"
 
 #include <ias/Owned.h>
@@ -13,7 +14,7 @@ namespace IAS {
 
 /// The base of every CIO: the frame of common object attributes, class,
 /// subclass and type attributes, of which this class decodes the first and
-/// hands the others to the subclass as DER bytes.
+/// each subclass its own part, all from one matched CCioFrame.
 class CCioObject {
 public:
     virtual ~CCioObject();
@@ -43,19 +44,10 @@ public:
 protected:
     /// Absent common attributes.
     CCioObject();
-    /// Decodes the frame in `der` and its common object attributes. A
-    /// primitive frame or a universal one other than SEQUENCE is
-    /// "Error encountered while decoding format.".
-    explicit CCioObject(const ZAZ::ByteVectorBase& der);
+    /// Decodes the common object attributes of `frame`.
+    explicit CCioObject(const CCioFrame& frame);
     CCioObject(const CCioObject&) = default;
     CCioObject& operator=(const CCioObject&) = default;
-
-    /// The frame members of `der` for subclass constructors: the complete
-    /// classAttributes element, the inner element of subClassAttributes or
-    /// of typeAttributes; empty when the member is absent.
-    static ZAZ::ByteVector classAttributesOf(const ZAZ::ByteVectorBase& der);
-    static ZAZ::ByteVector subClassAttributesOf(const ZAZ::ByteVectorBase& der);
-    static ZAZ::ByteVector typeAttributesOf(const ZAZ::ByteVectorBase& der);
 
 private:
     struct Record;

@@ -24,7 +24,8 @@
 //         addFactory<CCioFooBar>(registry, -1);
 //     }
 
-#include "Zaz/ByteVector.h"
+#include "Asn1/CDerOctet.h"
+#include "Cia/CCioFrame.h"
 
 #include <ias/Owned.h>
 
@@ -39,19 +40,19 @@ public:
     virtual ~CCioObjectFactory() = default;
     /// A default object.
     virtual ias::Owned<T> create() const = 0;
-    /// An object decoded from the DER encoding of one directory-file element;
+    /// An object decoded from the matched frame of one directory-file element;
     /// decoding failures propagate.
-    virtual ias::Owned<T> create(const ZAZ::ByteVectorBase& der) const = 0;
+    virtual ias::Owned<T> create(const CCioFrame& frame) const = 0;
 };
 
 /// The factory of concrete class `Concrete` (derived from T, copyable, with a
-/// default constructor and one from the element's bytes). The objects it
+/// default constructor and one from a CCioFrame). The objects it
 /// makes copy as `Concrete`.
 template <class Concrete, class T> class CActualCioObjectFactory : public CCioObjectFactory<T> {
 public:
     ias::Owned<T> create() const override { return ias::Owned<T>(new Concrete); }
-    ias::Owned<T> create(const ZAZ::ByteVectorBase& der) const override {
-        return ias::Owned<T>(new Concrete(der));
+    ias::Owned<T> create(const CCioFrame& frame) const override {
+        return ias::Owned<T>(new Concrete(frame));
     }
 };
 
@@ -85,12 +86,13 @@ template <class Concrete, class T> struct CioRegistration {
     explicit CioRegistration(int choice) { addFactory<Concrete, T>(registryOf<T>(), choice); }
 };
 
-/// The object of base type T decoded from `der` by the factory registered for
-/// `choice`; null when none is registered.
-template <class T> ias::Owned<T> createObject(int choice, const ZAZ::ByteVectorBase& der) {
+/// The object of base type T decoded from `element` by the factory registered
+/// for `choice`; null when none is registered, and then the element is not
+/// decoded any further.
+template <class T> ias::Owned<T> createObject(int choice, const IASSCU::CDerOctet& element) {
     const CioRegistry<T>& registry = registryOf<T>();
     const auto found = registry.find(choice);
-    return found == registry.end() ? ias::Owned<T>() : found->second->create(der);
+    return found == registry.end() ? ias::Owned<T>() : found->second->create(CCioFrame(element));
 }
 
 } // namespace IAS

@@ -8,9 +8,9 @@ struct CCioPrivateDHKey::Record : cio::KeyType<IASSCU::PrivateDhKeyAttributes, C
 
 CCioPrivateDHKey::CCioPrivateDHKey() : m_rec(new Record) {}
 
-CCioPrivateDHKey::CCioPrivateDHKey(const ZAZ::ByteVectorBase& der)
-    : CCioPrivateKey(der), m_rec(new Record) {
-    m_rec->decode(typeAttributesOf(der));
+CCioPrivateDHKey::CCioPrivateDHKey(const CCioFrame& frame)
+    : CCioPrivateKey(frame), m_rec(new Record) {
+    m_rec->decode(frame.typeAttributes());
 }
 
 CCioPrivateDHKey::~CCioPrivateDHKey() = default;

@@ -15,7 +15,7 @@ public:
     CCioPrivateDHKey();
     /// Decodes one CIO element; a missing value is
     /// "Mandatory data member is missing.".
-    explicit CCioPrivateDHKey(const ZAZ::ByteVectorBase& der);
+    explicit CCioPrivateDHKey(const CCioFrame& frame);
     ~CCioPrivateDHKey() override;
 
     /// A SEQUENCE of value, keyInfo unless null.

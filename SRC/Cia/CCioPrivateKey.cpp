@@ -14,12 +14,12 @@ CCioPrivateKey::CCioPrivateKey() : m_rec(new Record) {}
 
 CCioPrivateKey::~CCioPrivateKey() = default;
 
-CCioPrivateKey::CCioPrivateKey(const ZAZ::ByteVectorBase& der) : CCioKey(der), m_rec(new Record) {
-    const ZAZ::ByteVector attributes = subClassAttributesOf(der);
-    if (attributes.empty()) {
+CCioPrivateKey::CCioPrivateKey(const CCioFrame& frame) : CCioKey(frame), m_rec(new Record) {
+    const IASSCU::CDerOctet* attributes = frame.subClassAttributes();
+    if (attributes == nullptr) {
         return;
     }
-    const IASSCU::CISOSequence<IASSCU::CommonPrivateKeyAttributes> s{IASSCU::CDerOctet(attributes)};
+    const IASSCU::CISOSequence<IASSCU::CommonPrivateKeyAttributes> s{*attributes};
     m_rec->name = cio::present(s, "name");
     m_rec->keyIdentifiers = cio::identifiers(s, "keyIdentifiers");
     m_rec->generalName = cio::present(s, "generalName");

@@ -28,7 +28,7 @@ public:
 protected:
     CCioPrivateKey();
     /// Decodes the frame, class and, when present, subclass attributes in `der`.
-    explicit CCioPrivateKey(const ZAZ::ByteVectorBase& der);
+    explicit CCioPrivateKey(const CCioFrame& frame);
     CCioPrivateKey(const CCioPrivateKey&) = default;
     CCioPrivateKey& operator=(const CCioPrivateKey&) = default;
 

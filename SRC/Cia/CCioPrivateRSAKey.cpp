@@ -8,9 +8,9 @@ struct CCioPrivateRSAKey::Record : cio::KeyType<IASSCU::PrivateRsaKeyAttributes,
 
 CCioPrivateRSAKey::CCioPrivateRSAKey() : m_rec(new Record) {}
 
-CCioPrivateRSAKey::CCioPrivateRSAKey(const ZAZ::ByteVectorBase& der)
-    : CCioPrivateKey(der), m_rec(new Record) {
-    m_rec->decode(typeAttributesOf(der));
+CCioPrivateRSAKey::CCioPrivateRSAKey(const CCioFrame& frame)
+    : CCioPrivateKey(frame), m_rec(new Record) {
+    m_rec->decode(frame.typeAttributes());
 }
 
 CCioPrivateRSAKey::~CCioPrivateRSAKey() = default;

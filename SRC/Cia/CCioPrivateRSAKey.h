@@ -14,7 +14,7 @@ public:
     CCioPrivateRSAKey();
     /// Decodes one CIO element; a missing value or modulusLength is
     /// "Mandatory data member is missing.".
-    explicit CCioPrivateRSAKey(const ZAZ::ByteVectorBase& der);
+    explicit CCioPrivateRSAKey(const CCioFrame& frame);
     ~CCioPrivateRSAKey() override;
 
     /// A SEQUENCE of value, modulusLength unless -1, keyInfo unless null.

@@ -8,9 +8,8 @@ struct CCioPublicDHKey::Record : cio::KeyType<IASSCU::PublicDhKeyAttributes, CCi
 
 CCioPublicDHKey::CCioPublicDHKey() : m_rec(new Record) {}
 
-CCioPublicDHKey::CCioPublicDHKey(const ZAZ::ByteVectorBase& der)
-    : CCioPublicKey(der), m_rec(new Record) {
-    m_rec->decode(typeAttributesOf(der));
+CCioPublicDHKey::CCioPublicDHKey(const CCioFrame& frame) : CCioPublicKey(frame), m_rec(new Record) {
+    m_rec->decode(frame.typeAttributes());
 }
 
 CCioPublicDHKey::~CCioPublicDHKey() = default;

@@ -15,7 +15,7 @@ public:
     CCioPublicDHKey();
     /// Decodes one CIO element; a missing value is
     /// "Mandatory data member is missing.".
-    explicit CCioPublicDHKey(const ZAZ::ByteVectorBase& der);
+    explicit CCioPublicDHKey(const CCioFrame& frame);
     ~CCioPublicDHKey() override;
 
     /// A SEQUENCE of value, keyInfo unless null.

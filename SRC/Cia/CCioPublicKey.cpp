@@ -15,12 +15,12 @@ CCioPublicKey::CCioPublicKey() : m_rec(new Record) {}
 
 CCioPublicKey::~CCioPublicKey() = default;
 
-CCioPublicKey::CCioPublicKey(const ZAZ::ByteVectorBase& der) : CCioKey(der), m_rec(new Record) {
-    const ZAZ::ByteVector attributes = subClassAttributesOf(der);
-    if (attributes.empty()) {
+CCioPublicKey::CCioPublicKey(const CCioFrame& frame) : CCioKey(frame), m_rec(new Record) {
+    const IASSCU::CDerOctet* attributes = frame.subClassAttributes();
+    if (attributes == nullptr) {
         return;
     }
-    const IASSCU::CISOSequence<IASSCU::CommonPublicKeyAttributes> s{IASSCU::CDerOctet(attributes)};
+    const IASSCU::CISOSequence<IASSCU::CommonPublicKeyAttributes> s{*attributes};
     m_rec->name = cio::present(s, "name");
     if (s.isPresent("trustedUsage")) {
         m_rec->trustedUsage.decode(s.member("trustedUsage"));

@@ -32,7 +32,7 @@ public:
 protected:
     CCioPublicKey();
     /// Decodes the frame, class and, when present, subclass attributes in `der`.
-    explicit CCioPublicKey(const ZAZ::ByteVectorBase& der);
+    explicit CCioPublicKey(const CCioFrame& frame);
     CCioPublicKey(const CCioPublicKey&) = default;
     CCioPublicKey& operator=(const CCioPublicKey&) = default;
 

@@ -8,9 +8,9 @@ struct CCioPublicRSAKey::Record : cio::KeyType<IASSCU::PublicRsaKeyAttributes, C
 
 CCioPublicRSAKey::CCioPublicRSAKey() : m_rec(new Record) {}
 
-CCioPublicRSAKey::CCioPublicRSAKey(const ZAZ::ByteVectorBase& der)
-    : CCioPublicKey(der), m_rec(new Record) {
-    m_rec->decode(typeAttributesOf(der));
+CCioPublicRSAKey::CCioPublicRSAKey(const CCioFrame& frame)
+    : CCioPublicKey(frame), m_rec(new Record) {
+    m_rec->decode(frame.typeAttributes());
 }
 
 CCioPublicRSAKey::~CCioPublicRSAKey() = default;

@@ -14,7 +14,7 @@ public:
     CCioPublicRSAKey();
     /// Decodes one CIO element; a missing value or modulusLength is
     /// "Mandatory data member is missing.".
-    explicit CCioPublicRSAKey(const ZAZ::ByteVectorBase& der);
+    explicit CCioPublicRSAKey(const CCioFrame& frame);
     ~CCioPublicRSAKey() override;
 
     /// A SEQUENCE of value, modulusLength unless -1, keyInfo unless null.

@@ -21,13 +21,9 @@ ZAZ::ByteVector nameOf(const IASSCU::CSequence& s, const char* name) {
 
 CCioX509Certificate::CCioX509Certificate() : m_rec(new Record) {}
 
-CCioX509Certificate::CCioX509Certificate(const ZAZ::ByteVectorBase& der)
-    : CCioCertificate(der), m_rec(new Record) {
-    const ZAZ::ByteVector attributes = typeAttributesOf(der);
-    if (attributes.empty()) {
-        return;
-    }
-    const IASSCU::CISOSequence<IASSCU::X509CertificateAttributes> s{IASSCU::CDerOctet(attributes)};
+CCioX509Certificate::CCioX509Certificate(const CCioFrame& frame)
+    : CCioCertificate(frame), m_rec(new Record) {
+    const IASSCU::CISOSequence<IASSCU::X509CertificateAttributes> s{frame.typeAttributes()};
     Record& r = *m_rec;
     r.value.decode(s.member("value"));
     r.subject = nameOf(s, "subject");

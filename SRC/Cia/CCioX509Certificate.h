@@ -14,7 +14,7 @@ public:
     CCioX509Certificate();
     /// Decodes one CIO element; a missing iD or value is "Mandatory data
     /// member is missing.".
-    explicit CCioX509Certificate(const ZAZ::ByteVectorBase& der);
+    explicit CCioX509Certificate(const CCioFrame& frame);
     ~CCioX509Certificate() override;
 
     /// A SEQUENCE of value, then subject, issuer ([0]) and serialNumber when present.

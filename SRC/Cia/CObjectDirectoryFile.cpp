@@ -16,8 +16,7 @@ namespace {
 
 void CObjectDirectoryFile::parse(const ZAZ::ByteVectorBase& bytes) {
     std::vector<Entry> entries;
-    for (const ZAZ::ByteVector& encoded : splitElements(bytes)) {
-        const IASSCU::CDerOctet element(encoded);
+    for (const IASSCU::CDerOctet& element : splitElements(bytes)) {
         if (!element.isConstructed() || element.tagClass() != IASSCU::ContextSpecific ||
             element.children().size() != 1) {
             malformed();

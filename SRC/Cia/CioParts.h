@@ -77,12 +77,9 @@ template <IASSCU::ISOSequences N, class Value> struct KeyType {
     std::int32_t modulusLength = -1;
     CCioKeyInfo keyInfo;
 
-    /// Fills the fields from the typeAttributes element in `der`, if any.
-    void decode(const ZAZ::ByteVectorBase& der) {
-        if (der.empty()) {
-            return;
-        }
-        const IASSCU::CISOSequence<N> s{IASSCU::CDerOctet(der)};
+    /// Fills the fields from the typeAttributes element.
+    void decode(const IASSCU::CDerOctet& element) {
+        const IASSCU::CISOSequence<N> s{element};
         value = Value(s.member("value").encoding());
         if (kRsa) {
             modulusLength = integer(s, "modulusLength", -1);

@@ -26,6 +26,13 @@ unsigned char* allocate(std::int32_t n) {
     return p;
 }
 
+// What an empty vector that has not allocated points at, so that data() is
+// never null. Nothing is ever written to it: every write reserves first.
+unsigned char g_noStorage[1];
+
+// The first allocation of a vector; later ones double, never past the capacity.
+constexpr std::int32_t kFirstAllocation = 64;
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -40,11 +47,14 @@ int hexValue(char c) {
 }
 } // namespace
 
+// The capacity is a promise, not an allocation: storage is taken when the
+// first byte arrives and grows up to the capacity as needed, so the many
+// vectors that stay empty or short cost neither a large allocation nor a
+// large wipe.
 ByteVector::ByteVector(std::int32_t capacity)
-    : m_capacity(0), m_allocated(0), m_growStep(capacity > 0 ? capacity : kDefaultCapacity) {
+    : ByteVectorBase(g_noStorage, 0), m_capacity(0), m_allocated(0),
+      m_growStep(capacity > 0 ? capacity : kDefaultCapacity) {
     m_capacity = m_growStep;
-    m_data = allocate(m_capacity);
-    m_allocated = m_capacity;
 }
 
 ByteVector::ByteVector(const unsigned char* data, std::int32_t size, std::int32_t capacity)
@@ -65,10 +75,11 @@ ByteVector::ByteVector(const std::string& hex, std::int32_t capacity) : ByteVect
 }
 
 ByteVector::ByteVector(const ByteVector& other)
-    : ByteVectorBase(), m_capacity(other.m_capacity), m_allocated(0), m_growStep(other.m_growStep) {
-    m_data = allocate(m_capacity);
-    m_allocated = m_capacity;
+    : ByteVectorBase(g_noStorage, 0), m_capacity(other.m_capacity), m_allocated(0),
+      m_growStep(other.m_growStep) {
     if (other.m_size > 0) {
+        m_data = allocate(other.m_size);
+        m_allocated = other.m_size;
         std::memcpy(m_data, other.m_data, static_cast<std::size_t>(other.m_size));
     }
     m_size = other.m_size;
@@ -77,7 +88,7 @@ ByteVector::ByteVector(const ByteVector& other)
 ByteVector::ByteVector(ByteVector&& other) noexcept
     : ByteVectorBase(other), m_capacity(other.m_capacity), m_allocated(other.m_allocated),
       m_growStep(other.m_growStep) {
-    other.m_data = nullptr;
+    other.m_data = g_noStorage;
     other.m_size = 0;
     other.m_capacity = 0;
     other.m_allocated = 0;
@@ -98,7 +109,7 @@ ByteVector& ByteVector::operator=(ByteVector&& other) noexcept {
         m_capacity = other.m_capacity;
         m_allocated = other.m_allocated;
         m_growStep = other.m_growStep;
-        other.m_data = nullptr;
+        other.m_data = g_noStorage;
         other.m_size = 0;
         other.m_capacity = 0;
         other.m_allocated = 0;
@@ -111,11 +122,11 @@ ByteVector::~ByteVector() {
 }
 
 void ByteVector::release() noexcept {
-    if (m_data != nullptr) {
+    if (m_allocated > 0) {
         OPENSSL_cleanse(m_data, static_cast<std::size_t>(m_allocated));
         delete[] m_data;
     }
-    m_data = nullptr;
+    m_data = g_noStorage;
     m_size = 0;
     m_capacity = 0;
     m_allocated = 0;
@@ -123,21 +134,28 @@ void ByteVector::release() noexcept {
 
 void ByteVector::reserveMore(std::int32_t needed) {
     // needed: bytes beyond the current size that must fit.
-    if (needed <= 0 || needed <= m_capacity - m_size) {
+    if (needed <= 0 || needed <= m_allocated - m_size) {
         return;
     }
     if (needed > kMaxSize - m_size) {
         throw OutOfMemory(Msg::kOutOfMemory);
     }
-    const std::int32_t missing = m_size + needed - m_capacity;
-    const std::int64_t step =
-        missing > m_growStep ? std::int64_t(m_growStep) + missing : std::int64_t(m_growStep);
-    const std::int64_t grown = std::int64_t(m_capacity) + step;
-    if (grown > kMaxSize) {
-        throw OutOfMemory(Msg::kOutOfMemory);
+    std::int32_t capacity = m_capacity;
+    if (needed > m_capacity - m_size) {
+        const std::int32_t missing = m_size + needed - m_capacity;
+        const std::int64_t step =
+            missing > m_growStep ? std::int64_t(m_growStep) + missing : std::int64_t(m_growStep);
+        const std::int64_t grown = std::int64_t(m_capacity) + step;
+        if (grown > kMaxSize) {
+            throw OutOfMemory(Msg::kOutOfMemory);
+        }
+        capacity = static_cast<std::int32_t>(grown);
     }
-    const auto newCapacity = static_cast<std::int32_t>(grown);
-    unsigned char* fresh = allocate(newCapacity);
+    const std::int64_t wanted =
+        std::max<std::int64_t>({std::int64_t(m_size) + needed, std::int64_t(m_allocated) * 2,
+                                std::int64_t(kFirstAllocation)});
+    const auto allocation = static_cast<std::int32_t>(std::min<std::int64_t>(wanted, capacity));
+    unsigned char* fresh = allocate(allocation);
     if (m_size > 0) {
         std::memcpy(fresh, m_data, static_cast<std::size_t>(m_size));
     }
@@ -145,8 +163,8 @@ void ByteVector::reserveMore(std::int32_t needed) {
     release();
     m_data = fresh;
     m_size = size;
-    m_capacity = newCapacity;
-    m_allocated = newCapacity;
+    m_capacity = capacity;
+    m_allocated = allocation;
 }
 
 void ByteVector::assign(const ByteVectorBase& other) {
@@ -161,7 +179,7 @@ void ByteVector::assign(const unsigned char* data, std::int32_t size) {
         clear();
         return;
     }
-    if (size > m_capacity) {
+    if (size > m_allocated) {
         // The source may live inside our storage: copy it out before growing.
         ByteVector copy(data, size, size);
         clear();
@@ -184,7 +202,7 @@ void ByteVector::append(const unsigned char* data, std::int32_t size) {
     if (data == nullptr || size <= 0) {
         return;
     }
-    if (size > m_capacity - m_size && data >= m_data && data < m_data + m_capacity) {
+    if (size > m_allocated - m_size && data >= m_data && data < m_data + m_allocated) {
         // Appending part of ourselves while growing: the source would move.
         ByteVector copy(data, size, size);
         append(copy.m_data, size);
@@ -280,7 +298,7 @@ void ByteVector::erase(std::int32_t first, std::int32_t last) {
 }
 
 void ByteVector::clear() {
-    if (m_data != nullptr) {
+    if (m_allocated > 0) {
         OPENSSL_cleanse(m_data, static_cast<std::size_t>(m_allocated));
     }
     m_size = 0;

@@ -11,9 +11,10 @@
 namespace ZAZ {
 
 /// The internal owning byte string. Capacity grows in steps of the initial
-/// capacity (1024 by default) so that short-APDU traffic never reallocates;
-/// storage is wiped with zeros before it is released. Reads of sub-ranges
-/// never throw; allocation failure throws OutOfMemory.
+/// capacity (1024 by default); storage is taken lazily within it (nothing
+/// until the first byte, then doubling from 64 bytes up to the capacity) and
+/// wiped with zeros before it is released. data() is never null. Reads of
+/// sub-ranges never throw; allocation failure throws OutOfMemory.
 class ByteVector : public ByteVectorBase {
 public:
     static constexpr std::int32_t kDefaultCapacity = 1024;
@@ -35,6 +36,9 @@ public:
     unsigned char* data() { return m_data; }
     const unsigned char* data() const { return m_data; }
     std::int32_t capacity() const { return m_capacity; }
+    /// Bytes of storage actually held: 0 until the first byte is stored, then
+    /// growing towards the capacity.
+    std::int32_t allocated() const { return m_allocated; }
 
     void assign(const ByteVectorBase& other);
     void assign(const unsigned char* data, std::int32_t size);

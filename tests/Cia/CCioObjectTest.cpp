@@ -20,9 +20,13 @@ using ZAZ::ByteVector;
 // The smallest concrete CIO: keeps its three attribute parts as bytes.
 class Probe : public IAS::CCioObject {
 public:
-    explicit Probe(const ByteVector& der)
-        : CCioObject(der), m_class(classAttributesOf(der)), m_sub(subClassAttributesOf(der)),
-          m_type(typeAttributesOf(der)) {}
+    explicit Probe(const ByteVector& der) : Probe(IAS::CCioFrame(der)) {}
+    explicit Probe(const IAS::CCioFrame& frame)
+        : CCioObject(frame), m_class(bytesOf(frame.classAttributes())),
+          m_sub(bytesOf(frame.subClassAttributes())), m_type(frame.typeAttributes().encoding()) {}
+    static ByteVector bytesOf(const IASSCU::CDerOctet* element) {
+        return element != nullptr ? element->encoding() : ByteVector();
+    }
     ByteVector encodeClassAttributes() const override { return m_class; }
     ByteVector encodeSubClassAttributes() const override { return m_sub; }
     ByteVector encodeTypeAttributes() const override { return m_type; }

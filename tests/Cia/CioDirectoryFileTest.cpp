@@ -175,11 +175,11 @@ TEST(CioDirectoryFileTest, DataContainerAttributes) {
 TEST(CioDirectoryFileTest, PasswordAttributes) {
     const std::string full = "03 02 02 0C 0A 01 02 02 01 04 02 01 08 02 01 08 80 01 81 04 01 00 "
                              "18 0F 32 30 32 30 30 31 33 31 31 32 30 30 30 30 5A 30 04 04 02 3F 00";
-    const IAS::CCioPasswordAuth all(pwd(full));
+    const IAS::CCioPasswordAuth all{IAS::CCioFrame(pwd(full))};
     EXPECT_EQ(summary(all), "-1 /-1/-1 48 2 4 8 8 -127 0d 20200131120000Z 30 04 04 02 3F 00");
     EXPECT_EQ(hexOf(all.encode()), hexOf(pwd(full)));
     // Absent optional members; a DEFAULT pwdReference is written back.
-    const IAS::CCioPasswordAuth least(pwd("03 01 00 0A 01 01 02 01 04 02 01 00"));
+    const IAS::CCioPasswordAuth least{IAS::CCioFrame(pwd("03 01 00 0A 01 01 02 01 04 02 01 00"))};
     EXPECT_EQ(summary(least), "-1 /-1/-1 0 1 4 0 -1 0 255  ");
     EXPECT_EQ(hexOf(least.encode()), hexOf(pwd("03 01 00 0A 01 01 02 01 04 02 01 00 80 01 00")));
 
@@ -196,8 +196,9 @@ TEST(CioDirectoryFileTest, PasswordAttributes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.attributes);
-        EXPECT_EQ(failureOf([&] { IAS::CCioPasswordAuth(pwd(row.attributes)).encode(); }),
-                  row.failure);
+        EXPECT_EQ(
+            failureOf([&] { IAS::CCioPasswordAuth(IAS::CCioFrame(pwd(row.attributes))).encode(); }),
+            row.failure);
     }
 }
 

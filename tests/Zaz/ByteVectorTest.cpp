@@ -35,9 +35,17 @@ TEST(ByteVectorTest, ParsesHexText) {
 TEST(ByteVectorTest, GrowsInStepsOfTheInitialCapacity) {
     ByteVector v;
     EXPECT_EQ(v.capacity(), 1024);
-    const unsigned char chunk[1000] = {};
-    v.append(chunk, 1000);
+    // Storage is taken only for what is stored, never past the capacity.
+    EXPECT_EQ(v.allocated(), 0);
+    EXPECT_NE(v.data(), nullptr);
+    const unsigned char chunk[1000] = {1, 2, 3};
+    v.append(chunk, 3);
+    EXPECT_EQ(v.allocated(), 64);
+    EXPECT_EQ(ByteVector(v).allocated(), 3);
+    v.append(chunk, 1000 - 3);
     EXPECT_EQ(v.capacity(), 1024);
+    EXPECT_EQ(v.allocated(), 1000);
+    EXPECT_EQ(v.substr(0, 3), ByteVector("01 02 03"));
     v.append(chunk, 100); // 76 bytes missing: one step
     EXPECT_EQ(v.capacity(), 2048);
     EXPECT_EQ(v.size(), 1100);

@@ -144,7 +144,7 @@ template <class K> const K& InternalAs(const CCioObject& self) {
 /// A new internal object of concrete class `Impl`, decoded from one element
 /// and held as kind K.
 template <class K, class Impl> Owned<K> DecodeAs(const CBlob& der) {
-    return MakeOwned<K, Impl>(ZAZ::ByteVector(der));
+    return Guarded([&] { return MakeOwned<K, Impl>(IAS::CCioFrame(ZAZ::ByteVector(der))); });
 }
 
 /// `getter` of the internal object `self` presents, as exported type `Out`.
