@@ -90,9 +90,7 @@ private:
 };
 
 /// pwd (-1) and the three placeholders (0, 1, 2).
-template <> struct CioBuiltIns<CCioAuthentication> {
-    static void addTo(CioRegistry<CCioAuthentication>& registry);
-};
+template <> const std::vector<CioKind<CCioAuthentication>>& CioKinds<CCioAuthentication>::all();
 
 } // namespace IAS
 

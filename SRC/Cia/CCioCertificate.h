@@ -57,10 +57,9 @@ private:
     ias::Owned<Record> m_rec;
 };
 
-/// The certificate kinds the library decodes: X509Certificate (-1).
-template <> struct CioBuiltIns<CCioCertificate> {
-    static void addTo(CioRegistry<CCioCertificate>& registry);
-};
+/// The certificate kinds: X509Certificate (-1) decoded, six more known (CioKinds.cpp).
+template <> const std::vector<CioKind<CCioCertificate>>& CioKinds<CCioCertificate>::all();
+template <> const char* const CioKinds<CCioCertificate>::kInvalid;
 
 } // namespace IAS
 

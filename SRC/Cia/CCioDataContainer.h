@@ -68,9 +68,8 @@ public:
 };
 
 /// opaqueDO (-1) and iso7816DO (0); oidDO [1] has no decoder and is skipped.
-template <> struct CioBuiltIns<CCioDataContainer> {
-    static void addTo(CioRegistry<CCioDataContainer>& registry);
-};
+template <> const std::vector<CioKind<CCioDataContainer>>& CioKinds<CCioDataContainer>::all();
+template <> const char* const CioKinds<CCioDataContainer>::kInvalid;
 
 } // namespace IAS
 

@@ -5,24 +5,17 @@
 // right concrete class: per base type T (the kind of the file) a registry maps
 // the element's CHOICE value to a factory.
 //
-// How the registries get filled. The library's archive for tests
-// (ias_internal) is static, and a static linker drops an object file nobody
-// references, registration objects and all. So each registry fills itself on
-// first use through CioBuiltIns<T>::addTo, which the base type declares in
-// its header (a specialisation, see below) and CioBuiltIns.cpp defines, in
-// one table above all the concrete classes. Every file reader of kind T
-// instantiates registryOf<T>() and so references addTo, which references the
-// concrete constructors: the linker cannot drop any of them. CioRegistration
-// remains for additional classes registered during static initialisation.
-//
-// A base type T opts in, in its header:
-//     template <> struct CioBuiltIns<CCioFoo> {
-//         static void addTo(CioRegistry<CCioFoo>& registry);
-//     };
-// and in CioBuiltIns.cpp:
-//     void CioBuiltIns<CCioFoo>::addTo(CioRegistry<CCioFoo>& registry) {
-//         addFactory<CCioFooBar>(registry, -1);
-//     }
+// How the registries get filled. Each directory file has one table of kinds
+// (CioKinds<T>, defined in CioKinds.cpp above all the concrete classes): for
+// every CHOICE alternative the library knows, its value, how it is decoded
+// (or that it is not), and the text an exported reader refuses it with. The
+// registry fills itself from that table on first use, and the exported
+// readers take their refusal texts from it. The library's archive for tests
+// (ias_internal) is static and a static linker drops an object file nobody
+// references, registration objects and all: every reader of kind T calls
+// registryOf<T>(), which references the table, which references the concrete
+// constructors, so none of them can be dropped. CioRegistration remains for
+// additional classes registered during static initialisation.
 
 #include "Asn1/CDerOctet.h"
 #include "Cia/CCioFrame.h"
@@ -30,7 +23,7 @@
 #include <ias/Owned.h>
 
 #include <map>
-#include <memory>
+#include <vector>
 
 namespace IAS {
 
@@ -56,25 +49,59 @@ public:
     }
 };
 
-/// CHOICE value (-1 untagged, n for [n]) -> factory.
-template <class T> using CioRegistry = std::map<int, std::unique_ptr<const CCioObjectFactory<T>>>;
+/// CHOICE value (-1 untagged, n for [n]) -> factory (static, see factoryOf).
+template <class T> using CioRegistry = std::map<int, const CCioObjectFactory<T>*>;
 
-/// The built-in registrations of base type T; specialised per base type.
-template <class T> struct CioBuiltIns;
+/// One alternative of the CHOICE of a directory file of kind T.
+template <class T> struct CioKind {
+    int choice;
+    /// Makes the decoding factory; null for a kind that is known but not
+    /// decoded (its elements are skipped at load).
+    const CCioObjectFactory<T>* (*factory)();
+    /// The text an exported reader refuses this kind with; null for a kind
+    /// it presents.
+    const char* notSupported;
+};
+
+/// The kinds of the directory file of T, and the text for a CHOICE value it
+/// does not know. Specialised per kind of file in CioKinds.cpp.
+template <class T> struct CioKinds {
+    static const std::vector<CioKind<T>>& all();
+    static const char* const kInvalid;
+
+    /// The row of `choice`; null when the file does not know it.
+    static const CioKind<T>* find(int choice) {
+        for (const CioKind<T>& kind : all()) {
+            if (kind.choice == choice) {
+                return &kind;
+            }
+        }
+        return nullptr;
+    }
+};
+
+/// The factory of `Concrete`, for a kinds table; lives until process exit.
+template <class Concrete, class T> const CCioObjectFactory<T>* factoryOf() {
+    static const CActualCioObjectFactory<Concrete, T> factory;
+    return &factory;
+}
 
 /// Registers `Concrete` under `choice` unless the choice already has a
 /// factory: the first registration wins.
 template <class Concrete, class T> void addFactory(CioRegistry<T>& registry, int choice) {
-    registry.emplace(choice, std::unique_ptr<const CCioObjectFactory<T>>(
-                                 new CActualCioObjectFactory<Concrete, T>));
+    registry.emplace(choice, factoryOf<Concrete, T>());
 }
 
-/// T's registry, built with T's built-in registrations on first use
-/// (thread-safe); lives until process exit.
+/// T's registry, built from T's table of kinds on first use (thread-safe);
+/// lives until process exit.
 template <class T> CioRegistry<T>& registryOf() {
     static CioRegistry<T> registry = [] {
         CioRegistry<T> fresh;
-        CioBuiltIns<T>::addTo(fresh);
+        for (const CioKind<T>& kind : CioKinds<T>::all()) {
+            if (kind.factory != nullptr) {
+                fresh.emplace(kind.choice, kind.factory());
+            }
+        }
         return fresh;
     }();
     return registry;

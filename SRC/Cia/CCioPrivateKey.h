@@ -37,10 +37,10 @@ private:
     ias::Owned<Record> m_rec;
 };
 
-/// The private-key kinds the library decodes: PrivateRSAKey (-1), PrivateDHKey (1).
-template <> struct CioBuiltIns<CCioPrivateKey> {
-    static void addTo(CioRegistry<CCioPrivateKey>& registry);
-};
+/// The private-key kinds: PrivateRSAKey (-1) and PrivateDHKey (1) decoded, EC, DSA, KEA and
+/// generic ones known (CioKinds.cpp).
+template <> const std::vector<CioKind<CCioPrivateKey>>& CioKinds<CCioPrivateKey>::all();
+template <> const char* const CioKinds<CCioPrivateKey>::kInvalid;
 
 } // namespace IAS
 

@@ -41,10 +41,10 @@ private:
     ias::Owned<Record> m_rec;
 };
 
-/// The public-key kinds the library decodes: PublicRSAKey (-1), PublicDHKey (1).
-template <> struct CioBuiltIns<CCioPublicKey> {
-    static void addTo(CioRegistry<CCioPublicKey>& registry);
-};
+/// The public-key kinds: PublicRSAKey (-1) and PublicDHKey (1) decoded, EC, DSA, KEA and
+/// generic ones known (CioKinds.cpp).
+template <> const std::vector<CioKind<CCioPublicKey>>& CioKinds<CCioPublicKey>::all();
+template <> const char* const CioKinds<CCioPublicKey>::kInvalid;
 
 } // namespace IAS
 

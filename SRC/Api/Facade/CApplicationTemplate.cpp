@@ -16,19 +16,19 @@ CApplicationTemplate::CApplicationTemplate(const IAS::CApplicationTemplate& othe
 CApplicationTemplate::~CApplicationTemplate() = default;
 
 CBlob CApplicationTemplate::aid() const {
-    return Guarded([&] { return BlobOf(m_impl->aid()); });
+    return Read<CBlob>(*m_impl, &IAS::CApplicationTemplate::aid);
 }
 CBlob CApplicationTemplate::label() const {
-    return Guarded([&] { return BlobOf(m_impl->label()); });
+    return Read<CBlob>(*m_impl, &IAS::CApplicationTemplate::label);
 }
 CBlob CApplicationTemplate::path() const {
-    return Guarded([&] { return BlobOf(m_impl->path()); });
+    return Read<CBlob>(*m_impl, &IAS::CApplicationTemplate::path);
 }
 CBlob CApplicationTemplate::discretionaryDOBerTlv() const {
-    return Guarded([&] { return BlobOf(m_impl->discretionaryDOBerTlv()); });
+    return Read<CBlob>(*m_impl, &IAS::CApplicationTemplate::discretionaryDOBerTlv);
 }
 CBlob CApplicationTemplate::discretionaryDONonBerTlv() const {
-    return Guarded([&] { return BlobOf(m_impl->discretionaryDONonBerTlv()); });
+    return Read<CBlob>(*m_impl, &IAS::CApplicationTemplate::discretionaryDONonBerTlv);
 }
 
 } // namespace ias

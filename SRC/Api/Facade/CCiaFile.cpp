@@ -50,11 +50,11 @@ const CFileControlParameters& CCiaFile::fileControlParameters() const {
 }
 
 CCiaFile::operator CBlob() const {
-    return Guarded([&] { return BlobOf(internalFile().encode()); });
+    return Read<CBlob>(internalFile(), &IAS::CCiaFile::encode);
 }
 
 CCiaPath CCiaFile::path() const {
-    return Guarded([&] { return CCiaPath(internalFile().path()); });
+    return Read<CCiaPath>(internalFile(), &IAS::CCiaFile::path);
 }
 
 unsigned int CCiaFile::size() const {

@@ -16,15 +16,15 @@ CCiaLastUpdate::CCiaLastUpdate(const IAS::CCiaLastUpdate& other)
 CCiaLastUpdate::~CCiaLastUpdate() = default;
 
 int CCiaLastUpdate::type() const {
-    return Guarded([&] { return static_cast<int>(m_impl->type()); });
+    return Read<int>(*m_impl, &IAS::CCiaLastUpdate::type);
 }
 
 std::string CCiaLastUpdate::generalizedTime() const {
-    return Guarded([&] { return m_impl->generalizedTime(); });
+    return Read<std::string>(*m_impl, &IAS::CCiaLastUpdate::generalizedTime);
 }
 
 CCiaPath CCiaLastUpdate::path() const {
-    return Guarded([&] { return CCiaPath(m_impl->path()); });
+    return Read<CCiaPath>(*m_impl, &IAS::CCiaLastUpdate::path);
 }
 
 } // namespace ias

@@ -23,19 +23,19 @@ CCiaPath::operator IAS::CCiaPath() const {
 }
 
 CBlob CCiaPath::aid() const {
-    return Guarded([&] { return BlobOf(m_impl->aid()); });
+    return Read<CBlob>(*m_impl, &IAS::CCiaPath::aid);
 }
 
 CBlob CCiaPath::efidOrPath() const {
-    return Guarded([&] { return BlobOf(m_impl->efidOrPath()); });
+    return Read<CBlob>(*m_impl, &IAS::CCiaPath::efidOrPath);
 }
 
 int CCiaPath::index() const {
-    return Guarded([&] { return static_cast<int>(m_impl->index()); });
+    return Read<int>(*m_impl, &IAS::CCiaPath::index);
 }
 
 int CCiaPath::length() const {
-    return Guarded([&] { return static_cast<int>(m_impl->length()); });
+    return Read<int>(*m_impl, &IAS::CCiaPath::length);
 }
 
 void CCiaPath::setAid(const CBlob& aid) {
@@ -55,7 +55,7 @@ void CCiaPath::setLength(int length) {
 }
 
 bool CCiaPath::isNull() const {
-    return Guarded([&] { return m_impl->isNull(); });
+    return Read<bool>(*m_impl, &IAS::CCiaPath::isNull);
 }
 
 bool CCiaPath::operator==(const CCiaPath& other) const {

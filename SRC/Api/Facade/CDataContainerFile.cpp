@@ -21,20 +21,20 @@ CDataContainerFile::CDataContainerFile(CIASCard& card, const CCiaPath& path)
     open(card, path);
 }
 
+namespace {
+// oidDO has no internal object (the library does not decode it): an empty one.
+Owned<CCioDataContainer> EmptyOidDO(const Owned<Kind>&) {
+    return Owned<CCioDataContainer>(new CCioOidDO);
+}
+} // namespace
+
 const CDataContainerFile::ObjectList& CDataContainerFile::objects() const {
-    return PresentObjects<Kind>(
-        *m_views, internalFile(), [](const Owned<Kind>& object, int choice) {
-            switch (choice) {
-            case -1:
-                return Owned<CCioDataContainer>(new CCioOpaqueDO(object));
-            case 0:
-                return Owned<CCioDataContainer>(new CCioIso7816DO(object));
-            case 1:
-                return Owned<CCioDataContainer>(new CCioOidDO);
-            default:
-                InvalidChoice("Invalid data container type encountered", choice);
-            }
-        });
+    static const PresentedKind<Kind, CCioDataContainer> kinds[] = {
+        {-1, ViewOf<CCioDataContainer, CCioOpaqueDO>},
+        {0, ViewOf<CCioDataContainer, CCioIso7816DO>},
+        {1, EmptyOidDO},
+    };
+    return PresentObjects(*m_views, internalFile(), kinds);
 }
 
 } // namespace ias

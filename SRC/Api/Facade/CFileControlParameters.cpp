@@ -17,11 +17,11 @@ CFileControlParameters::CFileControlParameters(const IAS::CFileControlParameters
 CFileControlParameters::~CFileControlParameters() = default;
 
 CBlob CFileControlParameters::fileIdentifier() const {
-    return Guarded([&] { return BlobOf(m_impl->fileIdentifier()); });
+    return Read<CBlob>(*m_impl, &IAS::CFileControlParameters::fileIdentifier);
 }
 
 CBlob CFileControlParameters::shortFileIdentifier() const {
-    return Guarded([&] { return BlobOf(m_impl->shortFileIdentifier()); });
+    return Read<CBlob>(*m_impl, &IAS::CFileControlParameters::shortFileIdentifier);
 }
 
 unsigned char CFileControlParameters::noShortFileID() {
@@ -29,19 +29,19 @@ unsigned char CFileControlParameters::noShortFileID() {
 }
 
 CBlob CFileControlParameters::dfName() const {
-    return Guarded([&] { return BlobOf(m_impl->dfName()); });
+    return Read<CBlob>(*m_impl, &IAS::CFileControlParameters::dfName);
 }
 
 CBlob CFileControlParameters::proprietaryBerTlvData() const {
-    return Guarded([&] { return BlobOf(m_impl->proprietaryBerTlvData()); });
+    return Read<CBlob>(*m_impl, &IAS::CFileControlParameters::proprietaryBerTlvData);
 }
 
 CBlob CFileControlParameters::proprietaryNonBerTlvData() const {
-    return Guarded([&] { return BlobOf(m_impl->proprietaryNonBerTlvData()); });
+    return Read<CBlob>(*m_impl, &IAS::CFileControlParameters::proprietaryNonBerTlvData);
 }
 
 unsigned int CFileControlParameters::size() const {
-    return Guarded([&] { return static_cast<unsigned int>(m_impl->size()); });
+    return Read<unsigned int>(*m_impl, &IAS::CFileControlParameters::size);
 }
 
 CFileControlParameters::FileType CFileControlParameters::type() const {
@@ -89,7 +89,7 @@ CSecurityAttributeCompact CFileControlParameters::securityAttributeCompact() con
 }
 
 CFileControlParameters::operator CBlob() const {
-    return Guarded([&] { return BlobOf(m_impl->encode()); });
+    return Read<CBlob>(*m_impl, &IAS::CFileControlParameters::encode);
 }
 
 } // namespace ias

@@ -13,23 +13,14 @@
 #include "Cia/CCioPublicKey.h"
 
 // The three directory files of keys and certificates: alike but for the
-// classes they present and the kinds they refuse.
+// classes they present; the kinds they refuse, and how, come from the tables
+// of kinds.
 
 namespace ias {
 
 namespace {
 template <class T> Owned<IAS::CCiaFile> NewFile() {
     return MakeOwned<IAS::CCiaFile, IAS::CCryptoInfoObjectFile<T>>();
-}
-
-// The failure text for `choice` from `names` (choices 0 to count-1; null for
-// a choice the file presents); beyond them, `invalid` with the choice.
-template <std::size_t N>
-[[noreturn]] void Refuse(const char* const (&names)[N], const char* invalid, int choice) {
-    if (choice >= 0 && static_cast<std::size_t>(choice) < N && names[choice] != nullptr) {
-        NotSupported(names[choice]);
-    }
-    InvalidChoice(invalid, choice);
 }
 } // namespace
 
@@ -45,19 +36,11 @@ CPrivateKeyFile::CPrivateKeyFile(CIASCard& card, const CCiaPath& path) : CPrivat
 }
 
 const CPrivateKeyFile::ObjectList& CPrivateKeyFile::objects() const {
-    return PresentObjects<IAS::CCioPrivateKey>(
-        *m_views, internalFile(), [](const Owned<IAS::CCioPrivateKey>& object, int choice) {
-            static const char* const names[] = {
-                "EC Private Key type not supported", nullptr, "DSA Private Key type not supported",
-                "KEA Private Key type not supported", "Generic Private Key type not supported"};
-            if (choice == -1) {
-                return Owned<CCioPrivateKey>(new CCioPrivateRSAKey(object));
-            }
-            if (choice == 1) {
-                return Owned<CCioPrivateKey>(new CCioPrivateDHKey(object));
-            }
-            Refuse(names, "Invalid private key type encountered", choice);
-        });
+    static const PresentedKind<IAS::CCioPrivateKey, CCioPrivateKey> kinds[] = {
+        {-1, ViewOf<CCioPrivateKey, CCioPrivateRSAKey>},
+        {1, ViewOf<CCioPrivateKey, CCioPrivateDHKey>},
+    };
+    return PresentObjects(*m_views, internalFile(), kinds);
 }
 
 CPublicKeyFile::CPublicKeyFile()
@@ -68,19 +51,11 @@ CPublicKeyFile::CPublicKeyFile(CIASCard& card, const CCiaPath& path) : CPublicKe
 }
 
 const CPublicKeyFile::ObjectList& CPublicKeyFile::objects() const {
-    return PresentObjects<IAS::CCioPublicKey>(
-        *m_views, internalFile(), [](const Owned<IAS::CCioPublicKey>& object, int choice) {
-            static const char* const names[] = {
-                "EC Public Key type not supported", nullptr, "DSA Public Key type not supported",
-                "KEA Public Key type not supported", "Generic Public Key type not supported"};
-            if (choice == -1) {
-                return Owned<CCioPublicKey>(new CCioPublicRSAKey(object));
-            }
-            if (choice == 1) {
-                return Owned<CCioPublicKey>(new CCioPublicDHKey(object));
-            }
-            Refuse(names, "Invalid Public key type encountered", choice);
-        });
+    static const PresentedKind<IAS::CCioPublicKey, CCioPublicKey> kinds[] = {
+        {-1, ViewOf<CCioPublicKey, CCioPublicRSAKey>},
+        {1, ViewOf<CCioPublicKey, CCioPublicDHKey>},
+    };
+    return PresentObjects(*m_views, internalFile(), kinds);
 }
 
 CCertificateFile::CCertificateFile()
@@ -91,20 +66,10 @@ CCertificateFile::CCertificateFile(CIASCard& card, const CCiaPath& path) : CCert
 }
 
 const CCertificateFile::ObjectList& CCertificateFile::objects() const {
-    return PresentObjects<IAS::CCioCertificate>(
-        *m_views, internalFile(), [](const Owned<IAS::CCioCertificate>& object, int choice) {
-            static const char* const names[] = {"X509 Attribute certificate type not supported",
-                                                "Spki certificate type not supported",
-                                                "PGP certificate type not supported",
-                                                "Wtls certificate type not supported",
-                                                "X9_68 certificate type not supported",
-                                                "CV certificate type not supported",
-                                                "Generic certificate type not supported"};
-            if (choice == -1) {
-                return Owned<CCioCertificate>(new CCioX509Certificate(object));
-            }
-            Refuse(names, "Invalid certificate type encountered", choice);
-        });
+    static const PresentedKind<IAS::CCioCertificate, CCioCertificate> kinds[] = {
+        {-1, ViewOf<CCioCertificate, CCioX509Certificate>},
+    };
+    return PresentObjects(*m_views, internalFile(), kinds);
 }
 
 } // namespace ias

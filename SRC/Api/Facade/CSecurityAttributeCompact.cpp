@@ -36,7 +36,7 @@ CSecurityAttributeCompact& CSecurityAttributeCompact::operator=(const CBlob& byt
 CSecurityAttributeCompact::~CSecurityAttributeCompact() = default;
 
 bool CSecurityAttributeCompact::proprietary() const {
-    return Guarded([&] { return m_impl->proprietary(); });
+    return Read<bool>(*m_impl, &IAS::CSecurityAttributeCompact::proprietary);
 }
 
 std::pair<bool, int> CSecurityAttributeCompact::securityConditionByte(int accessModeBit) const {
@@ -47,7 +47,7 @@ std::pair<bool, int> CSecurityAttributeCompact::securityConditionByte(int access
 }
 
 CSecurityAttributeCompact::operator CBlob() const {
-    return Guarded([&] { return BlobOf(m_impl->encode()); });
+    return Read<CBlob>(*m_impl, &IAS::CSecurityAttributeCompact::encode);
 }
 
 } // namespace ias

@@ -5,10 +5,11 @@
 // exception boundary (Guarded, MakeOwned), blob bytes, the shape of a value
 // class over its internal object (ToPublic, Read), the shape of a CIO object
 // class (InternalAs, DecodeAs, ReadCio) and the object lists of the CIO
-// directory files (PresentObjects). docs/ARCHITECTURE.md shows one class built
-// with it.
+// directory files (PresentObjects over a table of PresentedKind, RefuseKind). docs/ARCHITECTURE.md
+// shows one class built with it.
 
 #include "Cia/CCioFile.h"
+#include "Cia/CCioObjectFactory.h"
 #include "Zaz/ByteVector.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/IsoException.h"
@@ -193,14 +194,44 @@ const std::vector<Public*>& PresentObjects(CioViews<Public>& views, const IAS::C
     });
 }
 
-/// The failure of a choice an exported file class presents no class for:
-/// code 0 for kinds it knows but does not support, code 1 with the choice
-/// in the status-word field for kinds it does not know.
-[[noreturn]] inline void NotSupported(const char* what) {
-    throw CIASException(CIASException::IAS_ERR_LIBRARY, 0, what, 0);
+/// The failure of a choice an exported file class presents no class for,
+/// worded by the file's table of kinds: code 0 with the kind's "not
+/// supported" text for kinds the file knows, code 1 with the file's invalid
+/// text and the choice in the status-word field for kinds it does not know.
+template <class T> [[noreturn]] void RefuseKind(int choice) {
+    const IAS::CioKind<T>* kind = IAS::CioKinds<T>::find(choice);
+    if (kind != nullptr && kind->notSupported != nullptr) {
+        throw CIASException(CIASException::IAS_ERR_LIBRARY, 0, kind->notSupported, 0);
+    }
+    throw CIASException(CIASException::IAS_ERR_LIBRARY, 1, IAS::CioKinds<T>::kInvalid,
+                        static_cast<unsigned int>(choice));
 }
-[[noreturn]] inline void InvalidChoice(const char* what, int choice) {
-    throw CIASException(CIASException::IAS_ERR_LIBRARY, 1, what, static_cast<unsigned int>(choice));
+
+/// The exported class a directory file of kind T presents for one CHOICE
+/// value: the public column beside the file's table of kinds.
+template <class T, class Public> struct PresentedKind {
+    int choice;
+    Owned<Public> (*present)(const Owned<T>& object);
+};
+
+/// An exported object of class View over `object` (a view, not a copy).
+template <class Public, class View, class T> Owned<Public> ViewOf(const Owned<T>& object) {
+    return Owned<Public>(new View(object));
+}
+
+/// Rebuilds `views` with the exported class `table` gives each object's
+/// choice; a choice it lacks is refused by RefuseKind.
+template <class T, class Public, std::size_t N>
+const std::vector<Public*>& PresentObjects(CioViews<Public>& views, const IAS::CCiaFile& file,
+                                           const PresentedKind<T, Public> (&table)[N]) {
+    return PresentObjects<T>(views, file, [&](const Owned<T>& object, int choice) {
+        for (const PresentedKind<T, Public>& kind : table) {
+            if (kind.choice == choice) {
+                return kind.present(object);
+            }
+        }
+        RefuseKind<T>(choice);
+    });
 }
 
 } // namespace ias
