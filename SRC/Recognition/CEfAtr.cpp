@@ -5,7 +5,29 @@
 
 namespace IAS {
 
+namespace {
+// Whether `bytes` open with an element tagged 80 whose length runs past the
+// end of the file: then the 80 is the category indicator ISO/IEC 7816-4
+// allows before the data objects, not a tag (cards in the field write it).
+bool LeadingCategoryIndicator(const ZAZ::ByteVector& bytes) {
+    if (bytes.size() < 2 || bytes[0] != 0x80) {
+        return false;
+    }
+    try {
+        std::int32_t position = 1;
+        const std::int32_t length = CBerTlv::parseLength(bytes, position);
+        return length > bytes.size() - position;
+    } catch (const ZAZ::CardFrameworkException&) {
+        return true; // a length field that does not even fit
+    }
+}
+} // namespace
+
 void CEfAtr::load(const ZAZ::ByteVector& bytes) {
+    if (LeadingCategoryIndicator(bytes)) {
+        m_elements = CBerTlv::parseList(bytes.substr(1, bytes.size() - 1));
+        return;
+    }
     m_elements = CBerTlv::parseList(bytes);
 }
 

@@ -15,7 +15,10 @@ public:
     CEfAtr() = default;
     virtual ~CEfAtr() = default;
 
-    /// Replaces the elements with those of `bytes`; 00 padding between them is skipped.
+    /// Replaces the elements with those of `bytes`; 00 padding between them is
+    /// skipped. A leading 80 byte whose element would run past the end of the
+    /// file is taken as a category indicator and skipped, so that the data
+    /// objects after it are found.
     void load(const ZAZ::ByteVector& bytes);
     /// The value of the one element tagged `tag`; empty when none is. A tag
     /// present twice is "The data format is not supported.".
