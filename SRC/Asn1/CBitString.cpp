@@ -14,6 +14,13 @@ void checkIndex(int i) {
     }
 }
 
+// The number of bits the string holds: its data bits less the unused ones
+// the first content byte counts, which read as 0 whatever the card put there.
+std::int64_t bitCount(const ZAZ::ByteVector& content) {
+    const std::int64_t bits = (std::int64_t(content.size()) - 1) * 8 - content[0];
+    return bits > 0 ? bits : 0;
+}
+
 // The data bytes of the content, after the unused-bit count.
 ZAZ::ByteVector dataOf(const ZAZ::ByteVector& content) {
     return ZAZ::ByteVector(ZAZ::ByteVectorBase(content, 1), content.size() + 8);
@@ -36,11 +43,10 @@ CBitString::CBitString(const CDerOctet& element) : CDerOctet(element) {
 bool CBitString::bit(int i) const {
     checkIndex(i);
     const ZAZ::ByteVector& c = storedContent();
-    const std::int32_t byte = 1 + i / 8;
-    if (byte >= c.size()) {
+    if (c.empty() || i >= bitCount(c)) {
         return false;
     }
-    return (c[byte] & (0x80 >> (i % 8))) != 0;
+    return (c[1 + i / 8] & (0x80 >> (i % 8))) != 0;
 }
 
 void CBitString::setBit(int i) {
@@ -62,10 +68,10 @@ void CBitString::clearBit(int i) {
 
 std::uint32_t CBitString::toMask() const {
     const ZAZ::ByteVector& c = storedContent();
+    const std::int64_t count = c.empty() ? 0 : bitCount(c);
     std::uint32_t mask = 0;
-    for (int i = 0; i < 32; ++i) {
-        const std::int32_t byte = 1 + i / 8;
-        if (byte < c.size() && (c[byte] & (0x80 >> (i % 8))) != 0) {
+    for (int i = 0; i < 32 && i < count; ++i) {
+        if ((c[1 + i / 8] & (0x80 >> (i % 8))) != 0) {
             mask |= 1u << i;
         }
     }

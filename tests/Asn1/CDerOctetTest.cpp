@@ -265,6 +265,11 @@ TEST(CBitString, NamedBitNumbering) {
     EXPECT_EQ(loose.toMask(), 0x1u);
     EXPECT_TRUE(loose.bit(32));
     EXPECT_FALSE(loose.bit(100));
+    // Bits the count calls unused read as 0, whatever the card wrote there.
+    const CBitString padded(CDerOctet(ByteVector("03 03 04 FF FF")));
+    EXPECT_EQ(padded.toMask(), 0xFFFu);
+    EXPECT_TRUE(padded.bit(11));
+    EXPECT_FALSE(padded.bit(12));
 
     EXPECT_EQ(hexOf(CInteger().encoding()) + "/" + hexOf(CEnum().encoding()), "02 00/0A 00");
     CBitString bits;

@@ -204,6 +204,8 @@ TEST(CioKeyTest, PrivateKeys) {
          ""}, // keyInfo a bare INTEGER
         {"A0 15 30 03 03 01 00 A1 0E 30 0C 30 06 04 04 3F 00 50 15 02 02 04 00", "(none)",
          ""}, // EC [0]: no factory
+        {"BF 8F FF FF FF 7F 15 30 03 03 01 00 A1 0E 30 0C 30 06 04 04 3F 00 50 15 02 02 04 00",
+         kDecoding, ""}, // [4294967295] is no choice, least of all the untagged one
     });
 }
 
