@@ -1,5 +1,6 @@
 #include "Module.h"
 
+#include "token/CardTransaction.h"
 #include "token/CardType.h"
 #include "token/KnownCards.h"
 
@@ -30,33 +31,7 @@ CK_RV CardError(const ias::CIASException& e) {
     return CKR_DEVICE_ERROR;
 }
 
-// Keeps other applications off the card for a sequence that must reach it
-// whole: the PIN's DF and then VERIFY, a SELECT and then its READ BINARYs.
-class Transaction {
-public:
-    explicit Transaction(ias::CIASCard& card) : m_card(card) {
-        try {
-            card.beginTransaction();
-            m_open = true;
-        } catch (const ias::CIASException&) {
-            // Without it the sequence still runs, as any application's would.
-        }
-    }
-    ~Transaction() {
-        try {
-            if (m_open) {
-                m_card.endTransaction();
-            }
-        } catch (const ias::CIASException&) {
-        }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-private:
-    ias::CIASCard& m_card;
-    bool m_open = false;
-};
+using Transaction = token::CardTransaction;
 
 std::string Text(const token::Bytes& b) {
     return std::string(b.begin(), b.end());

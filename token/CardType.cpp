@@ -1,5 +1,6 @@
 #include "token/CardType.h"
 
+#include "token/CardTransaction.h"
 #include "token/DerReader.h"
 
 #include <cstring>
@@ -20,6 +21,7 @@ CardType::Kind CardType::probe(ias::CIASCard& card, const Token& t) {
     try {
         ias::CCiaPath path; // relative: from the master file, as EF.DIR
         path.setEfidOrPath(ias::_HB("2F01"));
+        const CardTransaction transaction(card);
         ias::CCiaFile file(card, path);
         file.load();
         info = ToBytes(file);

@@ -1,5 +1,6 @@
 #include "token/Token.h"
 
+#include "token/CardTransaction.h"
 #include "token/CioKinds.h"
 #include "token/DerReader.h"
 #include "token/PathText.h"
@@ -380,6 +381,7 @@ private:
 
 Token Token::read(ias::CIASCard& card, Depth depth) {
     Token t;
+    const CardTransaction transaction(card); // one state of the card, each file selected once
     Walk(t, card).run(depth);
     return t;
 }
@@ -414,6 +416,7 @@ ias::CCiaPath Token::resolve(const ias::CCiaPath& path) const {
 }
 
 Bytes Token::readValue(ias::CIASCard& card, const ias::CCiaPath& path) const {
+    const CardTransaction transaction(card); // the SELECT of open() is the one the read uses
     ias::CCiaFile file;
     file.open(card, resolve(path));
     file.load();

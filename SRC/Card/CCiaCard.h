@@ -48,9 +48,37 @@ public:
     /// 6986 (no current file) also makes the selection unknown.
     ZAZ::ByteVector readBinary(std::uint16_t fileId, std::int32_t offset, std::int32_t count);
     /// The whole content of a CIA file (path index and length), served from
-    /// the record's cache when it is loaded and current. A failure leaves the
-    /// record busy. The record's card must be set ("An unknown error occurred.").
+    /// the record's cache when it is loaded and current. The SELECT and the
+    /// READ BINARYs run inside one transaction: the caller's, or one of its
+    /// own (which forgets the selection first, so it costs one SELECT more).
+    /// A failure leaves the record busy. The record's card must be set ("An
+    /// unknown error occurred.").
     static ZAZ::ByteVector readFile(CCiaFileRecord& file);
+
+    /// Opens a PC/SC transaction through the terminal, counting nested ones.
+    /// The outermost forgets the selection: before it another application
+    /// could select, so the cache is trusted inside a transaction only.
+    void beginTransaction();
+    /// Closes one level through the terminal.
+    void endTransaction();
+    /// Transactions opened through this object and not yet closed.
+    int transactionDepth() const;
+
+    /// A transaction for one scope, opened only when the card object holds
+    /// none (an open one is reused). Left by an exception it ends quietly.
+    class Transaction {
+    public:
+        explicit Transaction(CCiaCard& card);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        /// Ends the transaction if this scope opened it; its failure is thrown.
+        void end();
+
+    private:
+        CCiaCard& m_card;
+        bool m_own = false;
+    };
 
     /// The selection cache, for inspection.
     bool selectionValid() const;

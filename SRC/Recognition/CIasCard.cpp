@@ -111,6 +111,8 @@ CIasCard::CIasCard(const std::shared_ptr<CTerminal>& terminal) {
     ReaderLock lock(*terminal);
     RequireSupportedCard(*terminal);
 
+    // Both files in one transaction, so each is selected once.
+    CCiaCard::Transaction transaction(probe);
     CApplicationDirectoryFile efDir;
     efDir.open(probe, RelativePath(EfDirId()));
     efDir.load();
@@ -123,6 +125,7 @@ CIasCard::CIasCard(const std::shared_ptr<CTerminal>& terminal) {
     CCiaFile atrFile;
     atrFile.open(probe, RelativePath(EfAtrId()));
     atrFile.load();
+    transaction.end();
     CEfAtr efAtr;
     efAtr.load(atrFile.content());
 

@@ -203,8 +203,28 @@ TEST_F(CCiaCardTest, WholeFileReadUsesTheRecordCache) {
     file.loaded = true;
     EXPECT_EQ(CCiaCard::readFile(file).toString(), "0A 0B 0C "); // nothing sent
 
-    file.path.setIndex(0); // another part of the file: the card is read again
+    // Another part of the file: the card is read again, in a transaction of
+    // its own that trusts no selection made before it.
+    file.path.setIndex(0);
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 08 0C 04 5000 5031 00", "9000");
     terminal.expect("00 B0 00 00 03", "6B00");
     EXPECT_EQ(IsoSw([&] { CCiaCard::readFile(file); }), 0x6B00);
     EXPECT_TRUE(file.busy);
+    EXPECT_EQ(terminal.sentOutside, 0);
+    EXPECT_EQ(terminal.transactions, 0);
+
+    // Inside the caller's transaction a selection made in it is trusted.
+    card.beginTransaction();
+    file.path.setIndex(1);
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 08 0C 04 5000 5031 00", "9000");
+    terminal.expect("00 B0 00 01 03", "0B0C0D 9000");
+    EXPECT_EQ(CCiaCard::readFile(file).toString(), "0B 0C 0D ");
+    file.path.setIndex(0);
+    terminal.expect("00 B0 00 00 03", "0A0B0C 9000");
+    EXPECT_EQ(CCiaCard::readFile(file).toString(), "0A 0B 0C ");
+    EXPECT_EQ(terminal.transactions, 1);
+    card.endTransaction();
+    EXPECT_TRUE(terminal.done());
 }

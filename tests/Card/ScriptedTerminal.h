@@ -23,6 +23,11 @@ public:
     int sent = 0;
     std::uint32_t resetsByOthers = 0;
 
+    int transactions = 0; // open now
+    int sentOutside = 0;  // commands sent while none was open
+
+    void beginTransaction() override { ++transactions; }
+    void endTransaction() override { --transactions; }
     ZAZ::ByteVector atr() override { return ZAZ::ByteVector("3B00"); }
     std::string readerName() override { return "Scripted"; }
     void reset() override { ++resets; }
@@ -30,6 +35,7 @@ public:
                   const ZAZ::ByteVectorBase& data, std::uint32_t le, ZAZ::ByteVector& responseData,
                   std::uint16_t& sw) override {
         ++sent;
+        sentOutside += transactions == 0 ? 1 : 0;
         ZAZ::ByteVector command;
         for (std::uint8_t b : {cla, ins, p1, p2}) {
             command.appendByte(b);

@@ -324,11 +324,15 @@ TEST(CiaFile, OpenFixesTheExtentFromTheFcpAndRefusesDirectories) {
     file.open(card, path);
     EXPECT_EQ(file.path().index(), 0);
     EXPECT_EQ(file.path().length(), 0xF0);
-    // 240 bytes in chunks of the card's maximum response, 231
+    // 240 bytes in chunks of the card's maximum response, 231, after the file
+    // is selected again: another application may have selected since open().
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 02 0C 02 5031 00", "9000");
     terminal.expect("00 B0 00 00 E7", (std::string(462, 'A') + "9000").c_str());
     terminal.expect("00 B0 00 E7 09", "303132333435363738 9000");
     file.load();
     EXPECT_EQ(file.content().size(), 240);
+    EXPECT_EQ(terminal.sentOutside, 2); // open()'s SELECTs alone
 
     path.setEfidOrPath(ZAZ::ByteVector("5032"));
     terminal.expect("00 A4 02 04 02 5032 00", "62 03 82 01 38 9000");

@@ -95,14 +95,14 @@ void CIASCard::reset() {
 void CIASCard::beginTransaction() {
     Guarded([&] {
         requireTerminal(*m_impl);
-        m_impl->terminal.beginTransaction();
+        m_impl->card.beginTransaction();
     });
 }
 
 void CIASCard::endTransaction() {
     Guarded([&] {
         requireTerminal(*m_impl);
-        m_impl->terminal.endTransaction();
+        m_impl->card.endTransaction();
     });
 }
 

@@ -4,6 +4,7 @@
 // then whole through the token layer.
 #include "CardIT.h"
 
+#include "Zaz/PCSCWrapperMicrosoft.h"
 #include "token/Token.h"
 
 #include <algorithm>
@@ -56,6 +57,14 @@ TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
     EXPECT_EQ(Hex(dir.path().efidOrPath()), "2F00");
     Wire wire =
         t0 ? Wire{"00A40204022F00", "00C0000010", "00C0000007"} : select("00A40204022F00", "");
+    // Outside a transaction of the application's, load() trusts no selection
+    // made before its own: the MF (P1 00; the T=0 sample refuses it and takes
+    // P1 01, learnt here once) and EF.DIR are selected again, without FCP, in it.
+    if (t0) {
+        wire.insert(wire.end(), {"00A4000C023F00", "00A4010C023F00", "00A4020C022F00"});
+    } else {
+        wire.insert(wire.end(), {"00A4000C023F0000", "00A4020C022F0000"});
+    }
     wire.push_back("00B00000" + Hex(ias::CBlob(1, static_cast<char>(dirSize))));
     EXPECT_EQ(mark.NewCommands(), wire);
 
@@ -75,11 +84,15 @@ TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
         appPath = ias::CCiaPath();
         appPath.setAid(app.aid());
     }
+    // Inside the application's own transaction, a file selected in it is not
+    // selected again to be read.
     TraceMark odMark;
+    card.beginTransaction();
     ias::CObjectDirectoryFile od(card, appPath + PathOf(ias::_HB("5031")));
     od.load();
     ias::CCiaInfoFile info(card, appPath + PathOf(ias::_HB("5032")));
     info.load();
+    card.endTransaction();
     const Wire odWire = odMark.NewCommands();
     // One SELECT per file (with its GET RESPONSE under T=0), one READ BINARY each.
     int selects = 0, reads = 0;
@@ -114,20 +127,70 @@ TEST_F(CiaWalkIT, DirThenApplicationThenOdAndCiaInfo) {
     infoFromProfile.load(ProfileContent(profile + "/ciainfo.der"));
     EXPECT_EQ(Hex(info), Hex(infoFromProfile));
 
-    // Opening again fetches the FCP with one short SELECT; the read after it
-    // is served by the selection cache.
+    // Opening again fetches the FCP with one short SELECT; the load after it,
+    // outside any transaction, selects the file from its root once more.
     TraceMark again;
     ias::CCiaInfoFile reopened(card, appPath + PathOf(ias::_HB("5032")));
     EXPECT_EQ(again.NewCommands(), select("00A40204025032", "04"));
+    TraceMark reload;
     reopened.load();
-    EXPECT_EQ(again.NewCommands().size(), t0 ? 4u : 3u); // nothing but READ BINARY added
+    const Wire reread = reload.NewCommands();
+    const Wire rootThenFile = t0 ? Wire{"00A4040C0C" + Hex(app.aid()), "00A4020C025032"}
+                                 : Wire{"00A4000C023F0000", "00A4080C045015503200"};
+    ASSERT_EQ(reread.size(), rootThenFile.size() + (t0 ? 1 : 2)) // then READ BINARY
+        << ::testing::PrintToString(reread);
+    EXPECT_EQ(Wire(reread.begin(), reread.begin() + 2), rootThenFile);
+}
+
+// Another application selecting another file between open() and load() of
+// this one: what load() returns is still this file (it is selected again in
+// the load's own transaction), or, inside the application's transaction, the
+// other application waits.
+TEST_F(CiaWalkIT, AnotherApplicationSelectingBeforeTheLoadChangesNothing) {
+    const bool t0 = cardit::ProfileIsT0();
+    ias::CCiaPath od;
+    if (t0) {
+        od.setAid(ias::_HB("A000000063504B43532D3135"));
+        od.setEfidOrPath(ias::_HB("5031"));
+    } else {
+        od.setEfidOrPath(ias::_HB("3F0050155031"));
+    }
+    ias::CCiaFile file(card, od);
+    // A plain PC/SC client (it resets nothing) selects EF.CIAInfo, 5032.
+    SCARDCONTEXT context = 0;
+    SCARDHANDLE other = 0;
+    DWORD protocol = 0;
+    ASSERT_EQ(SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context),
+              SCARD_S_SUCCESS);
+    ASSERT_EQ(SCardConnect(context, cardit::Reader().c_str(), SCARD_SHARE_SHARED,
+                           SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &other, &protocol),
+              SCARD_S_SUCCESS);
+    const SCARD_IO_REQUEST* pci = protocol == SCARD_PROTOCOL_T0 ? SCARD_PCI_T0 : SCARD_PCI_T1;
+    for (const char* apdu : {"00A4040C0CA000000063504B43532D3135", "00A4020C025032"}) {
+        const ias::CBlob command = ias::_HB(apdu);
+        unsigned char response[2] = {};
+        DWORD length = sizeof response;
+        ASSERT_EQ(
+            SCardTransmit(other, pci, command.data(), command.size(), nullptr, response, &length),
+            SCARD_S_SUCCESS);
+        EXPECT_EQ(Hex(ias::CBlob(std::string(reinterpret_cast<char*>(response), length))), "9000");
+    }
+    SCardDisconnect(other, SCARD_LEAVE_CARD);
+    SCardReleaseContext(context);
+    file.load();
+    // The file's own bytes (the card pads them to the file's size).
+    const std::string own =
+        Hex(ProfileContent((t0 ? "sample-ias" : "sample-iasecc") + std::string("/od.der")));
+    EXPECT_EQ(Hex(file).substr(0, own.size()), own);
 }
 
 // The token layer's walk of the whole CIA: every directory file EF.OD names
 // and every object in it as the card description in scripts/gen-cards has
 // them (the EC keys of the IAS ECC sample are kinds the library does not
 // decode), at the least the file protocol allows: one FCP-bearing SELECT per
-// file and ceil(size / 231) READ BINARY, the application's DF selected once.
+// file and ceil(size / 231) READ BINARY, the application's DF selected once,
+// and the MF once as the walk's transaction begins (what was selected before
+// it is not trusted).
 TEST_F(CiaWalkIT, TokenWalksEveryFileAtTheLeast) {
     const bool t0 = cardit::ProfileIsT0();
     const std::vector<std::string> described =
@@ -168,6 +231,8 @@ TEST_F(CiaWalkIT, TokenWalksEveryFileAtTheLeast) {
     for (const token::FileRead& f : files) {
         leastReads += static_cast<int>((f.size + 230) / 231);
     }
-    EXPECT_EQ(selects, static_cast<int>(files.size()) + 1) << ::testing::PrintToString(wire);
+    // (the T=0 sample refuses the MF with P1 00: one SELECT more, the first time)
+    EXPECT_EQ(selects, static_cast<int>(files.size()) + (t0 ? 3 : 2))
+        << ::testing::PrintToString(wire);
     EXPECT_EQ(reads, leastReads) << ::testing::PrintToString(wire);
 }
