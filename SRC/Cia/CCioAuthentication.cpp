@@ -1,12 +1,9 @@
 #include "Cia/CCioAuthentication.h"
 
 #include "Asn1/CEnum.h"
-#include "Asn1/CGeneralizedTime.h"
 #include "Asn1/CISOSequence.h"
 #include "Asn1/CUniversalOctet.h"
-#include "Cia/CioDer.h"
-
-#include <utility>
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -16,34 +13,28 @@ struct CCioAuthentication::Record {
     ZAZ::ByteVector authId;
     std::int32_t authReference = -1;
     std::int32_t seIdentifier = -1;
+
+    static const cio::Field<Record> kFields[];
 };
+
+const cio::Field<CCioAuthentication::Record> CCioAuthentication::Record::kFields[] = {
+    cio::field<cio::Octets<IASSCU::COctetString>, &Record::authId>("authId"),
+    cio::field<cio::Int<-1>, &Record::authReference>("authReference"),
+    cio::field<cio::Int<-1>, &Record::seIdentifier>("seIdentifier")};
 
 CCioAuthentication::CCioAuthentication() : m_rec(new Record) {}
 
 CCioAuthentication::CCioAuthentication(const CCioFrame& frame)
     : CCioObject(frame), m_rec(new Record) {
-    const IASSCU::CDerOctet* classAttributes = frame.classAttributes();
-    if (classAttributes == nullptr) {
-        return;
+    if (const IASSCU::CDerOctet* attributes = frame.classAttributes()) {
+        const IASSCU::CISOSequence<IASSCU::CommonAuthenticationObjectAttr> s{*attributes};
+        cio::decodeFields(Record::kFields, s, *m_rec);
     }
-    const IASSCU::CISOSequence<IASSCU::CommonAuthenticationObjectAttr> s{*classAttributes};
-    m_rec->authId = cio::octets<IASSCU::COctetString>(s, "authId");
-    m_rec->authReference = cio::integer(s, "authReference", -1);
-    m_rec->seIdentifier = cio::integer(s, "seIdentifier", -1);
 }
 
 ZAZ::ByteVector CCioAuthentication::encodeClassAttributes() const {
-    const Record& r = *m_rec;
     IASSCU::CISOSequence<IASSCU::CommonAuthenticationObjectAttr> s;
-    if (!r.authId.empty()) {
-        s.setMember("authId", IASSCU::COctetString(r.authId));
-    }
-    if (r.authReference != -1) {
-        s.setMember("authReference", IASSCU::CInteger(r.authReference));
-    }
-    if (r.seIdentifier != -1) {
-        s.setMember("seIdentifier", IASSCU::CInteger(r.seIdentifier));
-    }
+    cio::encodeFields(Record::kFields, *m_rec, s);
     return cio::assembled(s);
 }
 
@@ -81,6 +72,8 @@ CCioPasswordAuth::CCioPasswordAuth() : m_rec(new Record) {}
 
 CCioPasswordAuth::CCioPasswordAuth(const CCioFrame& frame)
     : CCioAuthentication(frame), m_rec(new Record) {
+    // No field table: the encoding is built by hand (below), and padChar and
+    // path carry presence flags of their own.
     const IASSCU::CISOSequence<IASSCU::PasswordAttributes> s{frame.typeAttributes()};
     Record& r = *m_rec;
     r.pwdFlags = cio::bits(s, "pwdFlags", 0);
@@ -98,9 +91,7 @@ CCioPasswordAuth::CCioPasswordAuth(const CCioFrame& frame)
         r.padCharDefined = true;
     }
     if (s.isPresent("lastPasswordChange")) {
-        const ZAZ::ByteVector text =
-            IASSCU::CGeneralizedTime(s.member("lastPasswordChange")).content();
-        r.lastPasswordChange.assign(reinterpret_cast<const char*>(text.data()), text.size());
+        cio::Time::read(s.member("lastPasswordChange"), r.lastPasswordChange);
     }
     if (s.isPresent("path")) {
         r.path = CCiaPath(s.member("path").encoding());

@@ -1,9 +1,10 @@
 #include "Cia/CCioCertificate.h"
 
-#include "Asn1/CBoolean.h"
+#include "Asn1/CISOSequence.h"
+#include "Asn1/CTime.h"
 #include "Asn1/CUniversalOctet.h"
 #include "Asn1/DerMessages.h"
-#include "Cia/CioParts.h"
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -27,7 +28,18 @@ struct CCioCertificate::Record {
     std::vector<CCioCredentialIdentifier> identifiers;
     std::string notBefore;
     std::string notAfter;
+
+    // validity stays by hand: two record fields, written only when both are set.
+    static const cio::Field<Record> kFields[];
 };
+
+const cio::Field<CCioCertificate::Record> CCioCertificate::Record::kFields[] = {
+    cio::field<cio::Octets<IASSCU::COctetString, cio::kAlways>, &Record::id>("iD"),
+    cio::field<cio::Bool, &Record::authority>("authority"),
+    cio::field<cio::Encoded<>, &Record::identifier>("identifier"),
+    cio::field<cio::Encoded<>, &Record::certHash>("certHash"),
+    cio::field<cio::Part, &Record::trustedUsage>("trustedUsage"),
+    cio::field<cio::List, &Record::identifiers>("identifiers")};
 
 CCioCertificate::CCioCertificate() : m_rec(new Record) {}
 
@@ -40,15 +52,7 @@ CCioCertificate::CCioCertificate(const CCioFrame& frame) : CCioObject(frame), m_
     }
     const IASSCU::CISOSequence<IASSCU::CommonCertificateAttributes> s{*attributes};
     Record& r = *m_rec;
-    r.id = cio::octets<IASSCU::COctetString>(s, "iD");
-    // An absent authority holds its DEFAULT FALSE.
-    r.authority = IASSCU::CBoolean(s.member("authority")).value();
-    r.identifier = cio::present(s, "identifier");
-    r.certHash = cio::present(s, "certHash");
-    if (s.isPresent("trustedUsage")) {
-        r.trustedUsage.decode(s.member("trustedUsage"));
-    }
-    r.identifiers = cio::identifiers(s, "identifiers");
+    cio::decodeFields(Record::kFields, s, r);
     if (s.isPresent("validity")) {
         const IASSCU::CISOSequence<IASSCU::Validity> validity(s.member("validity"));
         r.notBefore = timeText(validity.member("notBefore"));
@@ -59,14 +63,7 @@ CCioCertificate::CCioCertificate(const CCioFrame& frame) : CCioObject(frame), m_
 ZAZ::ByteVector CCioCertificate::encodeClassAttributes() const {
     const Record& r = *m_rec;
     IASSCU::CISOSequence<IASSCU::CommonCertificateAttributes> s;
-    s.setMember("iD", IASSCU::COctetString(r.id));
-    s.setMember("authority", IASSCU::CBoolean(r.authority));
-    cio::setEncoded(s, "identifier", r.identifier);
-    cio::setEncoded(s, "certHash", r.certHash);
-    if (!r.trustedUsage.isNull()) {
-        cio::setEncoded(s, "trustedUsage", r.trustedUsage.encode());
-    }
-    cio::setIdentifiers(s, "identifiers", r.identifiers);
+    cio::encodeFields(Record::kFields, r, s);
     if (!r.notBefore.empty() && !r.notAfter.empty()) {
         IASSCU::CISOSequence<IASSCU::Validity> validity;
         validity.setMember("notBefore", IASSCU::CTime(r.notBefore));

@@ -1,11 +1,8 @@
 #include "Cia/CCioDataContainer.h"
 
 #include "Asn1/CISOSequence.h"
-#include "Asn1/CObjectIdentifier.h"
 #include "Asn1/CUniversalOctet.h"
-#include "Cia/CioDer.h"
-
-#include <utility>
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -13,36 +10,28 @@ struct CCioDataContainer::Record {
     ZAZ::ByteVector applicationName;
     std::string applicationOID;
     ZAZ::ByteVector id;
+
+    static const cio::Field<Record> kFields[];
 };
+
+const cio::Field<CCioDataContainer::Record> CCioDataContainer::Record::kFields[] = {
+    cio::field<cio::Octets<IASSCU::CUtf8String>, &Record::applicationName>("applicationName"),
+    cio::field<cio::Oid, &Record::applicationOID>("applicationOID"),
+    cio::field<cio::Octets<IASSCU::COctetString>, &Record::id>("iD")};
 
 CCioDataContainer::CCioDataContainer() : m_rec(new Record) {}
 
 CCioDataContainer::CCioDataContainer(const CCioFrame& frame)
     : CCioObject(frame), m_rec(new Record) {
-    const IASSCU::CDerOctet* classAttributes = frame.classAttributes();
-    if (classAttributes == nullptr) {
-        return;
+    if (const IASSCU::CDerOctet* attributes = frame.classAttributes()) {
+        const IASSCU::CISOSequence<IASSCU::CommonDataContainerObjectAttr> s{*attributes};
+        cio::decodeFields(Record::kFields, s, *m_rec);
     }
-    const IASSCU::CISOSequence<IASSCU::CommonDataContainerObjectAttr> s{*classAttributes};
-    m_rec->applicationName = cio::octets<IASSCU::CUtf8String>(s, "applicationName");
-    if (s.isPresent("applicationOID")) {
-        m_rec->applicationOID = IASSCU::CObjectIdentifier(s.member("applicationOID")).toString();
-    }
-    m_rec->id = cio::octets<IASSCU::COctetString>(s, "iD");
 }
 
 ZAZ::ByteVector CCioDataContainer::encodeClassAttributes() const {
-    const Record& r = *m_rec;
     IASSCU::CISOSequence<IASSCU::CommonDataContainerObjectAttr> s;
-    if (!r.applicationName.empty()) {
-        s.setMember("applicationName", IASSCU::CUtf8String(r.applicationName));
-    }
-    if (!r.applicationOID.empty()) {
-        s.setMember("applicationOID", IASSCU::CObjectIdentifier(r.applicationOID));
-    }
-    if (!r.id.empty()) {
-        s.setMember("iD", IASSCU::COctetString(r.id));
-    }
+    cio::encodeFields(Record::kFields, *m_rec, s);
     return cio::assembled(s);
 }
 

@@ -1,8 +1,8 @@
 #include "Cia/CCioKey.h"
 
-#include "Asn1/CBoolean.h"
+#include "Asn1/CISOSequence.h"
 #include "Asn1/CUniversalOctet.h"
-#include "Cia/CioParts.h"
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -10,63 +10,39 @@ struct CCioKey::Record {
     ZAZ::ByteVector id;
     std::uint32_t usage = 0;
     bool native = true;
-    std::uint32_t accessFlags = 0;
-    bool accessFlagsDefined = false;
+    std::optional<std::uint32_t> accessFlags;
     std::int32_t keyReference = -1;
     std::string startDate;
     std::string endDate;
     std::vector<std::int32_t> algReference;
+
+    static const cio::Field<Record> kFields[];
 };
+
+const cio::Field<CCioKey::Record> CCioKey::Record::kFields[] = {
+    cio::field<cio::Octets<IASSCU::COctetString, cio::kAlways>, &Record::id>("iD"),
+    cio::field<cio::Bits, &Record::usage>("usage"),
+    cio::field<cio::Bool, &Record::native>("native"),
+    cio::field<cio::Bits, &Record::accessFlags>("accessFlags"),
+    cio::field<cio::Int<-1>, &Record::keyReference>("keyReference"),
+    cio::field<cio::Time, &Record::startDate>("startDate"),
+    cio::field<cio::Time, &Record::endDate>("endDate"),
+    cio::field<cio::List, &Record::algReference>("algReference")};
 
 CCioKey::CCioKey() : m_rec(new Record) {}
 
 CCioKey::~CCioKey() = default;
 
 CCioKey::CCioKey(const CCioFrame& frame) : CCioObject(frame), m_rec(new Record) {
-    const IASSCU::CDerOctet* attributes = frame.classAttributes();
-    if (attributes == nullptr) {
-        return;
-    }
-    const IASSCU::CISOSequence<IASSCU::CommonKeyAttributes> s{*attributes};
-    Record& r = *m_rec;
-    r.id = cio::octets<IASSCU::COctetString>(s, "iD");
-    r.usage = cio::bits(s, "usage", 0);
-    // An absent native holds its DEFAULT TRUE.
-    r.native = IASSCU::CBoolean(s.member("native")).value();
-    r.accessFlagsDefined = s.isPresent("accessFlags");
-    r.accessFlags = cio::bits(s, "accessFlags", 0);
-    r.keyReference = cio::integer(s, "keyReference", -1);
-    r.startDate = cio::storedTime(s, "startDate");
-    r.endDate = cio::storedTime(s, "endDate");
-    if (s.isPresent("algReference")) {
-        const IASSCU::CSequenceOf refs(s.member("algReference"));
-        for (const IASSCU::CDerOctet* ref : refs.children()) {
-            r.algReference.push_back(IASSCU::CInteger(*ref).value());
-        }
+    if (const IASSCU::CDerOctet* attributes = frame.classAttributes()) {
+        const IASSCU::CISOSequence<IASSCU::CommonKeyAttributes> s{*attributes};
+        cio::decodeFields(Record::kFields, s, *m_rec);
     }
 }
 
 ZAZ::ByteVector CCioKey::encodeClassAttributes() const {
-    const Record& r = *m_rec;
     IASSCU::CISOSequence<IASSCU::CommonKeyAttributes> s;
-    s.setMember("iD", IASSCU::COctetString(r.id));
-    s.setMember("usage", IASSCU::CBitString(r.usage));
-    s.setMember("native", IASSCU::CBoolean(r.native));
-    if (r.accessFlagsDefined) {
-        s.setMember("accessFlags", IASSCU::CBitString(r.accessFlags));
-    }
-    if (r.keyReference != -1) {
-        s.setMember("keyReference", IASSCU::CInteger(r.keyReference));
-    }
-    cio::setStoredTime(s, "startDate", r.startDate);
-    cio::setStoredTime(s, "endDate", r.endDate);
-    if (!r.algReference.empty()) {
-        IASSCU::CSequenceOf refs;
-        for (const std::int32_t ref : r.algReference) {
-            refs.add(IASSCU::CInteger(ref));
-        }
-        s.setMember("algReference", refs);
-    }
+    cio::encodeFields(Record::kFields, *m_rec, s);
     return cio::assembled(s);
 }
 
@@ -83,11 +59,11 @@ bool CCioKey::native() const {
 }
 
 std::uint32_t CCioKey::accessFlags() const {
-    return m_rec->accessFlags;
+    return m_rec->accessFlags.value_or(0);
 }
 
 bool CCioKey::accessFlagsDefined() const {
-    return m_rec->accessFlagsDefined;
+    return m_rec->accessFlags.has_value();
 }
 
 std::int32_t CCioKey::keyReference() const {

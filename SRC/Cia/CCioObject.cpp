@@ -1,12 +1,8 @@
 #include "Cia/CCioObject.h"
 
-#include "Asn1/CExplicitTag.h"
 #include "Asn1/CISOSequence.h"
-#include "Asn1/CSequenceOf.h"
 #include "Asn1/CUniversalOctet.h"
-#include "Cia/CioDer.h"
-
-#include <utility>
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -27,7 +23,16 @@ struct CCioObject::Record {
     ZAZ::ByteVector authId;
     std::int32_t userConsent = -1;
     std::vector<CCioAccessControlRule> accessControlRules;
+
+    static const cio::Field<Record> kFields[];
 };
+
+const cio::Field<CCioObject::Record> CCioObject::Record::kFields[] = {
+    cio::field<cio::Octets<IASSCU::CUtf8String>, &Record::label>("label"),
+    cio::field<cio::Bits, &Record::flags>("flags"), // written even when 0
+    cio::field<cio::Octets<IASSCU::COctetString>, &Record::authId>("authId"),
+    cio::field<cio::Int<-1>, &Record::userConsent>("userConsent"),
+    cio::field<cio::List, &Record::accessControlRules>("accessControlRules")};
 
 CCioObject::CCioObject() : m_rec(new Record) {}
 
@@ -35,18 +40,7 @@ CCioObject::~CCioObject() = default;
 
 CCioObject::CCioObject(const CCioFrame& frame) : CCioObject() {
     const IASSCU::CISOSequence<IASSCU::CommonObjectAttributes> s(frame.commonObjectAttributes());
-    Record fresh;
-    fresh.label = cio::octets<IASSCU::CUtf8String>(s, "label");
-    fresh.flags = cio::bits(s, "flags", 0);
-    fresh.authId = cio::octets<IASSCU::COctetString>(s, "authId");
-    fresh.userConsent = cio::integer(s, "userConsent", -1);
-    if (s.isPresent("accessControlRules")) {
-        const IASSCU::CSequenceOf rules(s.member("accessControlRules"));
-        for (const CDerOctet* rule : rules.children()) {
-            fresh.accessControlRules.emplace_back(*rule);
-        }
-    }
-    std::swap(*m_rec, fresh);
+    cio::decodeFields(Record::kFields, s, *m_rec);
 }
 
 ZAZ::ByteVector CCioObject::label() const {
@@ -70,25 +64,8 @@ const std::vector<CCioAccessControlRule>& CCioObject::accessControlRules() const
 }
 
 ZAZ::ByteVector CCioObject::encode() const {
-    const Record& r = *m_rec;
     IASSCU::CISOSequence<IASSCU::CommonObjectAttributes> common;
-    if (!r.label.empty()) {
-        common.setMember("label", IASSCU::CUtf8String(r.label));
-    }
-    common.setMember("flags", IASSCU::CBitString(r.flags));
-    if (!r.authId.empty()) {
-        common.setMember("authId", IASSCU::COctetString(r.authId));
-    }
-    if (r.userConsent != -1) {
-        common.setMember("userConsent", IASSCU::CInteger(r.userConsent));
-    }
-    if (!r.accessControlRules.empty()) {
-        IASSCU::CSequenceOf rules;
-        for (const CCioAccessControlRule& rule : r.accessControlRules) {
-            rules.add(CDerOctet(rule.encode()));
-        }
-        common.setMember("accessControlRules", rules);
-    }
+    cio::encodeFields(Record::kFields, *m_rec, common);
     Frame frame;
     frame.setMember("commonObjectAttributes", CDerOctet(cio::assembled(common)));
     const ZAZ::ByteVector classAttributes = encodeClassAttributes();

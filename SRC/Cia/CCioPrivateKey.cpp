@@ -1,6 +1,7 @@
 #include "Cia/CCioPrivateKey.h"
 
-#include "Cia/CioParts.h"
+#include "Asn1/CISOSequence.h"
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -8,28 +9,29 @@ struct CCioPrivateKey::Record {
     ZAZ::ByteVector name;
     std::vector<CCioCredentialIdentifier> keyIdentifiers;
     ZAZ::ByteVector generalName;
+
+    static const cio::Field<Record> kFields[];
 };
+
+const cio::Field<CCioPrivateKey::Record> CCioPrivateKey::Record::kFields[] = {
+    cio::field<cio::Encoded<>, &Record::name>("name"),
+    cio::field<cio::List, &Record::keyIdentifiers>("keyIdentifiers"),
+    cio::field<cio::Encoded<>, &Record::generalName>("generalName")};
 
 CCioPrivateKey::CCioPrivateKey() : m_rec(new Record) {}
 
 CCioPrivateKey::~CCioPrivateKey() = default;
 
 CCioPrivateKey::CCioPrivateKey(const CCioFrame& frame) : CCioKey(frame), m_rec(new Record) {
-    const IASSCU::CDerOctet* attributes = frame.subClassAttributes();
-    if (attributes == nullptr) {
-        return;
+    if (const IASSCU::CDerOctet* attributes = frame.subClassAttributes()) {
+        const IASSCU::CISOSequence<IASSCU::CommonPrivateKeyAttributes> s{*attributes};
+        cio::decodeFields(Record::kFields, s, *m_rec);
     }
-    const IASSCU::CISOSequence<IASSCU::CommonPrivateKeyAttributes> s{*attributes};
-    m_rec->name = cio::present(s, "name");
-    m_rec->keyIdentifiers = cio::identifiers(s, "keyIdentifiers");
-    m_rec->generalName = cio::present(s, "generalName");
 }
 
 ZAZ::ByteVector CCioPrivateKey::encodeSubClassAttributes() const {
     IASSCU::CISOSequence<IASSCU::CommonPrivateKeyAttributes> s;
-    cio::setEncoded(s, "name", m_rec->name);
-    cio::setIdentifiers(s, "keyIdentifiers", m_rec->keyIdentifiers);
-    cio::setEncoded(s, "generalName", m_rec->generalName);
+    cio::encodeFields(Record::kFields, *m_rec, s);
     return cio::assembled(s);
 }
 

@@ -1,6 +1,7 @@
 #include "Cia/CCioPublicKey.h"
 
-#include "Cia/CioParts.h"
+#include "Asn1/CISOSequence.h"
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -9,34 +10,30 @@ struct CCioPublicKey::Record {
     CCioUsage trustedUsage;
     ZAZ::ByteVector generalName;
     std::vector<CCioCredentialIdentifier> keyIdentifiers;
+
+    static const cio::Field<Record> kFields[];
 };
+
+const cio::Field<CCioPublicKey::Record> CCioPublicKey::Record::kFields[] = {
+    cio::field<cio::Encoded<>, &Record::name>("name"),
+    cio::field<cio::Part, &Record::trustedUsage>("trustedUsage"),
+    cio::field<cio::Encoded<>, &Record::generalName>("generalName"),
+    cio::field<cio::List, &Record::keyIdentifiers>("keyIdentifiers")};
 
 CCioPublicKey::CCioPublicKey() : m_rec(new Record) {}
 
 CCioPublicKey::~CCioPublicKey() = default;
 
 CCioPublicKey::CCioPublicKey(const CCioFrame& frame) : CCioKey(frame), m_rec(new Record) {
-    const IASSCU::CDerOctet* attributes = frame.subClassAttributes();
-    if (attributes == nullptr) {
-        return;
+    if (const IASSCU::CDerOctet* attributes = frame.subClassAttributes()) {
+        const IASSCU::CISOSequence<IASSCU::CommonPublicKeyAttributes> s{*attributes};
+        cio::decodeFields(Record::kFields, s, *m_rec);
     }
-    const IASSCU::CISOSequence<IASSCU::CommonPublicKeyAttributes> s{*attributes};
-    m_rec->name = cio::present(s, "name");
-    if (s.isPresent("trustedUsage")) {
-        m_rec->trustedUsage.decode(s.member("trustedUsage"));
-    }
-    m_rec->generalName = cio::present(s, "generalName");
-    m_rec->keyIdentifiers = cio::identifiers(s, "keyIdentifiers");
 }
 
 ZAZ::ByteVector CCioPublicKey::encodeSubClassAttributes() const {
     IASSCU::CISOSequence<IASSCU::CommonPublicKeyAttributes> s;
-    cio::setEncoded(s, "name", m_rec->name);
-    if (!m_rec->trustedUsage.isNull()) {
-        cio::setEncoded(s, "trustedUsage", m_rec->trustedUsage.encode());
-    }
-    cio::setEncoded(s, "generalName", m_rec->generalName);
-    cio::setIdentifiers(s, "keyIdentifiers", m_rec->keyIdentifiers);
+    cio::encodeFields(Record::kFields, *m_rec, s);
     return cio::assembled(s);
 }
 

@@ -1,6 +1,7 @@
 #include "Cia/CCioX509Certificate.h"
 
-#include "Cia/CioParts.h"
+#include "Asn1/CISOSequence.h"
+#include "Cia/CioFields.h"
 
 namespace IAS {
 
@@ -9,39 +10,31 @@ struct CCioX509Certificate::Record {
     ZAZ::ByteVector subject;
     ZAZ::ByteVector issuer;
     ZAZ::ByteVector serialNumber;
+
+    static const cio::Field<Record> kFields[];
 };
 
-namespace {
-// A Name member as a universal SEQUENCE: the view refuses a primitive element
+// A Name is kept as a universal SEQUENCE: the view refuses a primitive element
 // and replaces an implicit tag.
-ZAZ::ByteVector nameOf(const IASSCU::CSequence& s, const char* name) {
-    return s.isPresent(name) ? IASSCU::CSequence(s.member(name)).encoding() : ZAZ::ByteVector();
-}
-} // namespace
+const cio::Field<CCioX509Certificate::Record> CCioX509Certificate::Record::kFields[] = {
+    cio::field<cio::Element, &Record::value>("value"),
+    cio::field<cio::Encoded<IASSCU::CSequence>, &Record::subject>("subject"),
+    cio::field<cio::Encoded<IASSCU::CSequence>, &Record::issuer>("issuer"),
+    cio::field<cio::Encoded<IASSCU::CInteger>, &Record::serialNumber>("serialNumber")};
 
 CCioX509Certificate::CCioX509Certificate() : m_rec(new Record) {}
 
 CCioX509Certificate::CCioX509Certificate(const CCioFrame& frame)
     : CCioCertificate(frame), m_rec(new Record) {
     const IASSCU::CISOSequence<IASSCU::X509CertificateAttributes> s{frame.typeAttributes()};
-    Record& r = *m_rec;
-    r.value.decode(s.member("value"));
-    r.subject = nameOf(s, "subject");
-    r.issuer = nameOf(s, "issuer");
-    if (s.isPresent("serialNumber")) {
-        r.serialNumber = IASSCU::CInteger(s.member("serialNumber")).encoding();
-    }
+    cio::decodeFields(Record::kFields, s, *m_rec);
 }
 
 CCioX509Certificate::~CCioX509Certificate() = default;
 
 ZAZ::ByteVector CCioX509Certificate::encodeTypeAttributes() const {
-    const Record& r = *m_rec;
     IASSCU::CISOSequence<IASSCU::X509CertificateAttributes> s;
-    cio::setEncoded(s, "value", r.value.encode());
-    cio::setEncoded(s, "subject", r.subject);
-    cio::setEncoded(s, "issuer", r.issuer);
-    cio::setEncoded(s, "serialNumber", r.serialNumber);
+    cio::encodeFields(Record::kFields, *m_rec, s);
     return cio::assembled(s);
 }
 

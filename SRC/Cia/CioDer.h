@@ -39,11 +39,6 @@ inline std::int32_t integer(const IASSCU::CSequence& s, const char* name, std::i
     return s.isPresent(name) ? IASSCU::CInteger(s.member(name)).value() : absent;
 }
 
-/// The content of a primitive string member read through `View`; empty when absent.
-template <class View> ZAZ::ByteVector octets(const IASSCU::CSequence& s, const char* name) {
-    return s.isPresent(name) ? View(s.member(name)).content() : ZAZ::ByteVector();
-}
-
 /// Sets member `name` to the element encoded in `der`, unless `der` is empty.
 inline void setEncoded(IASSCU::CSequence& s, const char* name, const ZAZ::ByteVectorBase& der) {
     if (!der.empty()) {
