@@ -54,12 +54,21 @@ public:
             m_terminal->acquireLock(true);
         }
     }
+    /// Releases now; a failure is thrown, so that a probe whose lock could
+    /// not be given back does not count as a success.
+    void release() {
+        CIasTerminal* terminal = m_terminal;
+        m_terminal = nullptr;
+        if (terminal != nullptr) {
+            terminal->releaseLock();
+        }
+    }
     ~ReaderLock() {
         if (m_terminal != nullptr) {
             try {
                 m_terminal->releaseLock();
             } catch (const ZAZ::CardFrameworkException&) {
-                // Logged when built; the probe's own outcome matters more.
+                // Unwinding already: the failure that got us here matters more.
             }
         }
     }
@@ -144,6 +153,7 @@ CIasCard::CIasCard(const std::shared_ptr<CTerminal>& terminal) {
     const std::string reader = terminal->readerName();
     rec->objectTable.reset(new CObjectTable(reader));
     rec->sharedMarker.reset(new CSharedMarker(reader));
+    lock.release();
     m_rec = std::move(rec);
 }
 

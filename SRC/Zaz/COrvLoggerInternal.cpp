@@ -13,6 +13,7 @@
 #include <ctime>
 #include <new>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ZAZ {
 
@@ -171,9 +172,13 @@ void COrvLoggerInternal::ReadSettings(SYS_CfgHandle* handle) {
         }
     }
     if ((m_outputs & ORV_OUT_TEXTFILE) != 0 && !m_textFilePath.empty()) {
-        if (std::FILE* file = std::fopen(m_textFilePath.c_str(), "a")) {
-            m_startSize = std::ftell(file);
-            std::fclose(file);
+        const int fd = SYS_OpenForAppend(m_textFilePath);
+        struct stat info;
+        if (fd >= 0 && fstat(fd, &info) == 0) {
+            m_startSize = info.st_size;
+        }
+        if (fd >= 0) {
+            close(fd);
         }
     }
 

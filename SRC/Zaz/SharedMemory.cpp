@@ -4,8 +4,10 @@
 #include "Zaz/SysSharedMemory.h"
 #include "Zaz/TracePoint.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace ZAZ {
 
@@ -15,6 +17,39 @@ SharedMemory::~SharedMemory() {
     }
 }
 
+namespace {
+
+constexpr int kJoinRetries = 20;
+constexpr useconds_t kJoinPauseMicros = 5000;
+
+/// Maps a segment someone else created. One still too short to join is given
+/// a moment, as its creator may be sizing it; after that it is a creator's
+/// that died and is rebuilt. A segment the process may not open fails at once.
+SYS_shm_handle* Join(const std::string& name, std::uint32_t size, bool& created) {
+    for (int attempt = 0; attempt <= kJoinRetries; ++attempt) {
+        if (SYS_shm_handle* handle = SYS_shm_get(name.c_str())) {
+            return handle;
+        }
+        if (errno == ENOENT) { // its last user removed it meanwhile
+            SYS_shm_handle* handle = SYS_shm_create(name.c_str(), size);
+            if (handle != nullptr || errno != EEXIST) {
+                created = handle != nullptr;
+                return handle;
+            }
+            continue;
+        }
+        if (errno != EINVAL) {
+            return nullptr;
+        }
+        usleep(kJoinPauseMicros);
+    }
+    SYS_shm_handle* handle = SYS_shm_rebuild(name.c_str(), size);
+    created = handle != nullptr;
+    return handle;
+}
+
+} // namespace
+
 void SharedMemory::Connect(const std::string& name, std::uint32_t size) {
     if (IsConnected()) {
         Disconnect(); // one object, one segment
@@ -23,14 +58,11 @@ void SharedMemory::Connect(const std::string& name, std::uint32_t size) {
     m_size = size;
     bool created = false;
     m_created = false;
-    if (SYS_shm_exists(name.c_str())) {
-        m_handle = SYS_shm_get(name.c_str());
-        Trace(SEV_DEBUG, LVL_DEBUG, "SharedMemory", __LINE__, "Connect", [&name] {
-            return "\t\tSharedMemory                 -> SYS_shm_get(\"" + name + "\")\n";
-        });
-    } else {
+    bool join = SYS_shm_exists(name.c_str()) != 0;
+    if (!join) {
         m_handle = SYS_shm_create(name.c_str(), size);
-        created = true;
+        created = m_handle != nullptr;
+        join = m_handle == nullptr && errno == EEXIST; // another process was first
         Trace(SEV_DEBUG, LVL_DEBUG, "SharedMemory", __LINE__, "Connect", [&name, size] {
             char hex[16];
             std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(size));
@@ -38,12 +70,11 @@ void SharedMemory::Connect(const std::string& name, std::uint32_t size) {
                    hex + ")\n";
         });
     }
-    if (m_handle == nullptr && !created) {
-        // Too short to join: a creator killed between shm_open and ftruncate
-        // left it, and it never served anyone. Built again, so that the name
-        // is not lost for good to every later process.
-        m_handle = SYS_shm_create(name.c_str(), size);
-        created = true;
+    if (join) {
+        m_handle = Join(name, size, created);
+        Trace(SEV_DEBUG, LVL_DEBUG, "SharedMemory", __LINE__, "Connect", [&name] {
+            return "\t\tSharedMemory                 -> SYS_shm_get(\"" + name + "\")\n";
+        });
     }
     if (m_handle == nullptr || m_handle->counter == nullptr) {
         if (m_handle != nullptr) {
@@ -55,10 +86,9 @@ void SharedMemory::Connect(const std::string& name, std::uint32_t size) {
         throw CardFrameworkException(
             "Unable to get shared memory. SYS_shm_create()/SYS_shm_get() failed.");
     }
+    // A created segment's data is already zero from its sizing; clearing it
+    // again could wipe what a process that joined meanwhile has written.
     m_address = reinterpret_cast<unsigned char*>(m_handle->counter) + kShmCounterSize;
-    if (created) {
-        std::memset(m_address, 0, size);
-    }
     m_created = created;
 }
 

@@ -7,6 +7,10 @@
 #include <pthread.h>
 #include <unistd.h>
 
+int SYS_OpenForAppend(const std::string& path) {
+    return open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
 bool SYS_AppendToFile(const std::string& path, const char* data, std::size_t size) {
     // SIGXFSZ is blocked for this thread while writing; one raised by our own
     // write is taken back so that it is not delivered once unblocked.
@@ -16,7 +20,7 @@ bool SYS_AppendToFile(const std::string& path, const char* data, std::size_t siz
     pthread_sigmask(SIG_BLOCK, &xfsz, &previous);
     bool complete = false;
     bool overLimit = false;
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = SYS_OpenForAppend(path);
     if (fd >= 0) {
         std::size_t done = 0;
         while (done < size) {

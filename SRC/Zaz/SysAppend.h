@@ -5,6 +5,11 @@
 #include <cstddef>
 #include <string>
 
+/// Opens a log file for appending, creating it readable by its owner only.
+/// A symbolic link in the last place is refused: the file often sits in a
+/// directory that others can write to. A descriptor, or -1.
+int SYS_OpenForAppend(const std::string& path);
+
 /// Appends the bytes to the file; false when it could not be opened or not all
 /// of it was written (a full disk, a file size limit). Never raises SIGXFSZ:
 /// a log line must not kill the application that writes it.

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <sys/ipc.h>
 #include <sys/sem.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,31 +20,44 @@ constexpr std::size_t kMaxKeyCharacters = 127;
 // exclude each other nor stop leaking semaphores. They share this key instead.
 constexpr key_t kKeyForZeroFold = 0x305A415A;
 
-// Process-wide; rewritten by every SYS_SemaphoreInit.
+// Process-wide and rewritten by every SYS_SemaphoreInit while other threads
+// may be locking: only ever read or replaced whole, under the mutex.
+std::mutex g_settingsMutex;
 SYS_SemaphoreSettings g_settings = {kDefaultMaxAttempts, kDefaultTimeOutSeconds};
 
-/// The settings file is a stream of words; a key is recognised only as
-/// "Key :" (blank before the colon) and is followed by a number.
-void ReadSettings() {
-    g_settings = {kDefaultMaxAttempts, kDefaultTimeOutSeconds};
-    std::FILE* file = std::fopen(kSemaphoreSettingsFile, "r");
-    if (file == nullptr) {
-        return;
-    }
+void ReadSettingsFrom(std::FILE* file, SYS_SemaphoreSettings& settings) {
     char word[256];
     while (std::fscanf(file, "%255s :", word) != EOF) {
         int value = 0;
         if (std::strcmp(word, "SemMaxAttempt") == 0) {
             if (std::fscanf(file, "%d", &value) == 1) {
-                g_settings.maxAttempts = value;
+                settings.maxAttempts = value;
             }
         } else if (std::strcmp(word, "TimeOutDelay") == 0) {
             if (std::fscanf(file, "%d", &value) == 1) {
-                g_settings.timeOutSeconds = value;
+                settings.timeOutSeconds = value;
             }
         }
     }
-    std::fclose(file);
+}
+
+SYS_SemaphoreSettings CurrentSettings() {
+    std::lock_guard<std::mutex> guard(g_settingsMutex);
+    return g_settings;
+}
+
+/// The settings file is a stream of words; a key is recognised only as
+/// "Key :" (blank before the colon) and is followed by a number. Read aside,
+/// so that no reader sees the defaults while the file is being read.
+void ReadSettings() {
+    SYS_SemaphoreSettings read = {kDefaultMaxAttempts, kDefaultTimeOutSeconds};
+    std::FILE* file = std::fopen(kSemaphoreSettingsFile, "r");
+    if (file != nullptr) {
+        ReadSettingsFrom(file, read);
+        std::fclose(file);
+    }
+    std::lock_guard<std::mutex> guard(g_settingsMutex);
+    g_settings = read;
 }
 
 constexpr std::int64_t kNanos = 1000000000;
@@ -88,12 +103,13 @@ int SYS_SemaphoreInit(const char* name) {
 }
 
 int SYS_SemaphoreLock(int id) {
+    const SYS_SemaphoreSettings settings = CurrentSettings();
     sembuf take = {0, -1, SEM_UNDO};
     int retries = 0;
     for (;;) {
         // The deadline is fixed once per wait: a signal resumes the wait with
         // what is left, so signals cannot stretch it past the time-out.
-        const std::int64_t deadline = MonotonicNanos() + g_settings.timeOutSeconds * kNanos;
+        const std::int64_t deadline = MonotonicNanos() + settings.timeOutSeconds * kNanos;
         int rc = -1;
         for (;;) {
             std::int64_t left = deadline - MonotonicNanos();
@@ -111,19 +127,37 @@ int SYS_SemaphoreLock(int id) {
         if (rc == 0) {
             return 0;
         }
-        if (errno != EAGAIN || retries >= g_settings.maxAttempts + 1) {
+        if (errno != EAGAIN || retries >= settings.maxAttempts + 1) {
             return -1;
         }
         // The holder kept the semaphore too long: assume it is stuck and
-        // break its hold.
-        SYS_SemaphoreUnlock(id);
+        // break its hold. SETVAL also drops every process's undo record, so
+        // neither the stuck holder's exit nor (see Unlock) its late release
+        // can add a second unit; it leaves this process as the last one to
+        // have touched the semaphore, which the stuck holder's Unlock sees.
+        semctl(id, 0, SETVAL, 1);
         ++retries;
     }
 }
 
 int SYS_SemaphoreUnlock(int id) {
-    sembuf give = {0, 1, SEM_UNDO};
-    return semop(id, &give, 1) == 0 ? 0 : -1;
+    // Only the process that took the semaphore last may give it back: after
+    // a forced release that is no longer the stuck holder, whose release
+    // would otherwise let a third process in beside the new holder.
+    const int last = semctl(id, 0, GETPID);
+    if (last < 0) {
+        return -1;
+    }
+    if (last != getpid()) {
+        return 0; // the hold was broken and passed on: nothing left to give back
+    }
+    // Adds the unit only while the semaphore reads 0, in the same step, so
+    // that it never counts more than one holder.
+    sembuf give[2] = {{0, 0, IPC_NOWAIT}, {0, 1, SEM_UNDO}};
+    if (semop(id, give, 2) == 0) {
+        return 0;
+    }
+    return errno == EAGAIN ? 0 : -1; // already free: released twice
 }
 
 int SYS_SemaphoreDestroy(int) {
@@ -131,5 +165,5 @@ int SYS_SemaphoreDestroy(int) {
 }
 
 SYS_SemaphoreSettings SYS_SemaphoreGetSettings() {
-    return g_settings;
+    return CurrentSettings();
 }

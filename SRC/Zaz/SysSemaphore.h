@@ -27,12 +27,15 @@ key_t SYS_SemaphoreKey(const char* name);
 int SYS_SemaphoreInit(const char* name);
 
 /// Takes the semaphore, waiting the configured time. A wait that times out
-/// forcibly releases the semaphore and waits again, at most maxAttempts + 1
+/// forcibly releases the semaphore (sets it to 1 and voids the stuck holder's
+/// hold, its undo record included) and waits again, at most maxAttempts + 1
 /// times. A signal does not restart a wait: it goes on until the same
 /// deadline. 0 on success, -1 on failure.
 int SYS_SemaphoreLock(int id);
 
-/// Gives the semaphore back. 0 on success, -1 on failure.
+/// Gives the semaphore back when this process holds it. A process whose hold
+/// was forcibly released, or that already gave it back, changes nothing, so
+/// the value never exceeds 1. 0 on success (also then), -1 on failure.
 int SYS_SemaphoreUnlock(int id);
 
 /// Semaphores outlive the processes that use them: nothing to do. Returns 0.

@@ -1,5 +1,6 @@
 #include "Zaz/SysSharedMemory.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -35,6 +36,31 @@ SYS_shm_handle* MakeHandle(const std::string& objectName, void* mapping, int fd,
         reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(mapping) + kShmHeaderSize);
     handle->fd = fd;
     handle->length = length;
+    return handle;
+}
+
+/// Sizes a new (or too short) object, writes a random header and counts the
+/// caller in. Null on failure, the descriptor left to the caller.
+SYS_shm_handle* Initialise(const std::string& objectName, int fd, std::uint32_t size) {
+    const std::size_t length = kShmDataOffset + size;
+    if (ftruncate(fd, static_cast<off_t>(length)) != 0) {
+        return nullptr;
+    }
+    void* mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (mapping == MAP_FAILED) {
+        return nullptr;
+    }
+    SYS_shm_handle* handle = nullptr;
+    if (RAND_bytes(static_cast<unsigned char*>(mapping), static_cast<int>(kShmHeaderSize)) == 1) {
+        handle = MakeHandle(objectName, mapping, fd, length);
+    }
+    if (handle == nullptr) {
+        munmap(mapping, length);
+        return nullptr;
+    }
+    // Added, not stored: a process may have joined as soon as the size was
+    // set, and its count must not be lost.
+    AddToCounter(handle->counter, 1);
     return handle;
 }
 
@@ -77,6 +103,7 @@ SYS_shm_handle* SYS_shm_get(const char* name) {
     struct stat info;
     if (fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) < kShmDataOffset) {
         close(fd);
+        errno = EINVAL; // not sized yet, or never will be
         return nullptr;
     }
     const auto length = static_cast<std::size_t>(info.st_size);
@@ -103,34 +130,49 @@ SYS_shm_handle* SYS_shm_create(const char* name, std::uint32_t size) {
     try {
         objectName = SYS_shm_object_name(name);
     } catch (...) {
+        errno = ENOMEM;
         return nullptr;
     }
-    // Other users may run under other accounts: no umask bits on the object.
-    const mode_t oldMask = umask(0);
-    const int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT, kMode);
-    umask(oldMask);
+    // Exclusive: of two processes that both found no segment, the second
+    // must join the first's instead of resetting it under a live user.
+    const int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, kMode);
+    if (fd < 0) {
+        return nullptr; // errno EEXIST: someone else created it
+    }
+    // Other users may run under other accounts, so the umask must not narrow
+    // the mode; changing the umask instead would race with every thread of
+    // the host application that creates a file meanwhile.
+    SYS_shm_handle* handle = fchmod(fd, kMode) == 0 ? Initialise(objectName, fd, size) : nullptr;
+    if (handle == nullptr) {
+        shm_unlink(objectName.c_str());
+        close(fd);
+        errno = EIO;
+        return nullptr;
+    }
+    return handle;
+}
+
+SYS_shm_handle* SYS_shm_rebuild(const char* name, std::uint32_t size) {
+    std::string objectName;
+    try {
+        objectName = SYS_shm_object_name(name);
+    } catch (...) {
+        return nullptr;
+    }
+    const int fd = shm_open(objectName.c_str(), O_RDWR, kMode);
     if (fd < 0) {
         return nullptr;
     }
-    const std::size_t length = kShmDataOffset + size;
-    if (ftruncate(fd, static_cast<off_t>(length)) != 0) {
-        close(fd);
-        return nullptr;
-    }
-    void* mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (mapping == MAP_FAILED) {
-        close(fd);
-        return nullptr;
-    }
+    struct stat info;
     SYS_shm_handle* handle = nullptr;
-    if (RAND_bytes(static_cast<unsigned char*>(mapping), static_cast<int>(kShmHeaderSize)) == 1) {
-        handle = MakeHandle(objectName, mapping, fd, length);
+    if (fstat(fd, &info) == 0 && static_cast<std::size_t>(info.st_size) < kShmDataOffset) {
+        handle = Initialise(objectName, fd, size);
     }
     if (handle == nullptr) {
-        munmap(mapping, length);
         close(fd);
         return nullptr;
     }
+    // A leftover: whatever it counted belonged to nobody.
     __atomic_store_n(handle->counter, 1u, __ATOMIC_SEQ_CST);
     return handle;
 }

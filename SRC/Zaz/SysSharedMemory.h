@@ -31,9 +31,15 @@ int SYS_shm_exists(const char* name);
 /// 0 (left by a user killed mid-way). Null on failure (too short to hold the
 /// header and count, or not mappable).
 SYS_shm_handle* SYS_shm_get(const char* name);
-/// Creates (or takes over) the segment with `size` data bytes, a fresh
-/// random header and a use count of 1. Null on failure.
+/// Creates the segment with `size` data bytes (zero), a fresh random header
+/// and a use count of 1, with mode 0777 whatever the umask. Never touches an
+/// existing segment: null with errno EEXIST when there is one, null on any
+/// other failure.
 SYS_shm_handle* SYS_shm_create(const char* name, std::uint32_t size);
+/// Takes over an existing object too short to hold the header and count (a
+/// creator killed before sizing it): sizes it and starts it afresh, as
+/// SYS_shm_create would. Null when there is none, or it is not that short.
+SYS_shm_handle* SYS_shm_rebuild(const char* name, std::uint32_t size);
 /// Counts this user out and unmaps; the last user removes the object.
 /// 0 on success, -1 for a null handle or a failing close or unlink.
 int SYS_shm_delete(SYS_shm_handle* handle);

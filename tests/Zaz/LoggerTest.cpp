@@ -3,6 +3,7 @@
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/SharedMemory.h"
 #include "Zaz/Synchronize.h"
+#include "Zaz/SysAppend.h"
 #include "Zaz/TracePoint.h"
 
 #include "ProcessHelpers.h"
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/sem.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -122,6 +124,24 @@ TEST_F(LoggerTest, NothingUnlessConfiguredThenLevelMaskCounterAndHexBuffers) {
     EXPECT_TRUE(Matches(lines[9], "000009:DEBUG   :" + kStamp + "line 5")) << lines[9];
     logger->Log(0, "eleventh");
     EXPECT_EQ(Lines(ReadFile(logPath)).back().substr(0, 7), "000010:");
+}
+
+// The log often sits in a directory others can write to: the file is its
+// owner's alone, and a symbolic link put in its place is never followed.
+TEST_F(LoggerTest, LogFileIsPrivateAndNeverFollowsALink) {
+    const mode_t previous = umask(0);
+    Configure(TextFile("Log.Level.INFO: 1\n"));
+    Create()->Log(1, "line");
+    umask(previous);
+    struct stat info;
+    ASSERT_EQ(stat(logPath.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    root.Write("target", "keep");
+    std::filesystem::remove(logPath);
+    std::filesystem::create_symlink(root / "target", logPath);
+    Create()->Log(1, "line");
+    EXPECT_FALSE(SYS_AppendToFile(logPath, "raw", 3));
+    EXPECT_EQ(ReadFile(root / "target"), "keep");
 }
 
 TEST_F(LoggerTest, StandardErrorColoursOnlyOnColourTerminals) {

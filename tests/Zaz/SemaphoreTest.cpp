@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -126,6 +127,27 @@ TEST(SemaphoreSettingsTest, NameFoldsIntoAKeyAndSettingsFileWordsAreRecognised) 
     }
 }
 
+// Other threads lock with the settings while SYS_SemaphoreInit rereads them:
+// they must never see the defaults that a reread starts from.
+TEST(SemaphoreSettingsTest, RereadIsNeverSeenHalfDone) {
+    TestSemaphore semaphore;
+    SemSettingsFile file(kFast);
+    ASSERT_GE(semaphore.id = SYS_SemaphoreInit(semaphore.name.c_str()), 0);
+    std::atomic<bool> stop(false);
+    std::thread rereader([&] {
+        for (int i = 0; i < 2000; ++i) {
+            SYS_SemaphoreInit(semaphore.name.c_str());
+        }
+        stop = true;
+    });
+    int defaults = 0;
+    while (!stop) {
+        defaults += SYS_SemaphoreGetSettings().timeOutSeconds != 1 ? 1 : 0;
+    }
+    rereader.join();
+    EXPECT_EQ(defaults, 0);
+}
+
 TEST(SemaphoreTest, InitOnceReleaseNeverPastOneDeadHoldsGoRemovalFails) {
     LoggedConfigRoot root;
     TestSemaphore semaphore;
@@ -165,8 +187,11 @@ TEST(SemaphoreTest, StuckHolderIsForciblyReleasedAfterTheTimeOut) {
     const int id = semaphore.Init();
     ASSERT_GE(id, 0);
     Pipe held;
+    Pipe release;
     const pid_t child = StartChild([&] {
         held.Send(SYS_SemaphoreLock(id) == 0 ? 'x' : 'f');
+        release.Receive(); // comes back after its hold was broken
+        held.Send(SYS_SemaphoreUnlock(id) == 0 ? 'r' : 'f');
         pause(); // until killed
         return 0;
     });
@@ -186,11 +211,17 @@ TEST(SemaphoreTest, StuckHolderIsForciblyReleasedAfterTheTimeOut) {
         ZAZ::SemaphoreLock lock(synchronize.get());
         EXPECT_GE(SecondsSince(start), 0.9);
         EXPECT_LT(SecondsSince(start), 1.9);
+        release.Send();
+        ASSERT_TRUE(held.Receive(&byte));
+        EXPECT_EQ(byte, 'r');
+        EXPECT_EQ(semaphore.Value(), 0); // the late release lets no one in beside the breaker
     }
+    EXPECT_EQ(semaphore.Value(), 1);
     interrupter.join();
     std::signal(SIGALRM, previous);
     kill(child, SIGKILL);
     EXPECT_EQ(WaitChild(child), -1);
+    EXPECT_EQ(semaphore.Value(), 1); // nor does its death add a unit
 }
 
 TEST(SemaphoreTest, HolderThatKeepsRetakingMakesLockingFail) {

@@ -1,15 +1,22 @@
 #include "Zaz/SharedMemory.h"
 #include "TestSupport.h"
 #include "Zaz/CardFrameworkException.h"
+#include "Zaz/Synchronize.h"
+#include "Zaz/SysSemaphore.h"
 #include "Zaz/SysSharedMemory.h"
 
 #include "ProcessHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/sem.h>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 using namespace testsupport;
@@ -141,6 +148,67 @@ TEST_F(SharedMemoryTest, ProcessesShareBytesKeepTheCountAndTheLastRemoves) {
         EXPECT_EQ(WaitChild(child), 0);
     }
     EXPECT_EQ(memory.GetUseCount(), 1u);
+}
+
+// Two processes that both found no segment: the second creator must join the
+// first's, not reset it under a live user; and the umask, which the host's
+// other threads create files with, is never changed to get the mode 0777.
+TEST_F(SharedMemoryTest, CreationIsExclusiveAndLeavesTheUmaskAlone) {
+    SharedMemory first;
+    first.Connect(name, 8);
+    errno = 0;
+    SYS_shm_handle* second = SYS_shm_create(name.c_str(), 8);
+    EXPECT_TRUE(second == nullptr && errno == EEXIST);
+    SYS_shm_delete(second);
+    EXPECT_EQ(first.GetUseCount(), 1u);
+    first.Disconnect();
+    const mode_t previous = umask(022);
+    const std::string file = "/tmp/" + UniqueName("ias-umask");
+    std::atomic<int> widened(0);
+    std::atomic<bool> stop(false);
+    std::thread creator([&] {
+        while (!stop) {
+            struct stat info;
+            close(open(file.c_str(), O_CREAT | O_WRONLY, 0666));
+            widened += stat(file.c_str(), &info) == 0 && (info.st_mode & 0777) != 0644 ? 1 : 0;
+            unlink(file.c_str());
+        }
+    });
+    for (int i = 0; i < 3000; ++i) {
+        first.Connect(name, 8);
+        struct stat info;
+        ASSERT_EQ(stat(("/dev/shm" + objectName).c_str(), &info), 0);
+        ASSERT_EQ(info.st_mode & 0777, 0777u);
+        first.Disconnect();
+    }
+    stop = true;
+    creator.join();
+    umask(previous);
+    EXPECT_EQ(widened, 0);
+}
+
+// A segment or semaphore the process may not open (another account's, mode
+// 0600) fails at once; root checks it as nobody, others with mode 0.
+TEST_F(SharedMemoryTest, ForeignSegmentOrSemaphoreFailsAtOnce) {
+    const bool root = getuid() == 0;
+    const std::string semaphore = UniqueName("IAS_TEST_SEM");
+    close(shm_open(objectName.c_str(), O_RDWR | O_CREAT, root ? 0600 : 0));
+    const int id = semget(SYS_SemaphoreKey(semaphore.c_str()), 1, IPC_CREAT | (root ? 0600 : 0));
+    const pid_t child = StartChild([&] {
+        alarm(10); // a hang fails the test
+        if (root && setuid(65534) != 0) {
+            return 1;
+        }
+        SharedMemory memory;
+        const std::string segment = failureOf([&] { memory.Connect(name, 8); });
+        const std::string other = failureOf([&] { ZAZ::Synchronize s(semaphore); });
+        return segment == "Unable to get shared memory. SYS_shm_create()/SYS_shm_get() failed." &&
+                       other == "Unable to initialize semaphore."
+                   ? 0
+                   : 2;
+    });
+    EXPECT_EQ(WaitChild(child), 0);
+    semctl(id, 0, IPC_RMID);
 }
 
 TEST_F(SharedMemoryTest, LeftoverSegmentIsJoinedOrRebuilt) {

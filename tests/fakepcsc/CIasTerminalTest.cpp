@@ -5,8 +5,14 @@
 
 #include "Card/CIasTerminal.h"
 #include "Zaz/PCSCException.h"
+#include "Zaz/SysSemaphore.h"
+#include "Zaz/TempConfigRoot.h"
+
+#include <ias/IASEntry.h>
 
 #include <gtest/gtest.h>
+
+#include <sys/sem.h>
 
 #include <atomic>
 #include <thread>
@@ -66,4 +72,44 @@ TEST(CIasTerminalTest, AnotherThreadWaitsForTheOutermostRelease) {
     other.join();
     EXPECT_EQ(g_fake.sent.size(), 1u);
     EXPECT_EQ(g_fake.beginCalls, 2); // its own transaction
+}
+
+// A probe whose reader lock could not be given back (its semaphore went away
+// during the last read) must not report success.
+TEST(CIasTerminalTest, ProbeFailsWhenItsReaderLockCannotBeReleased) {
+    TempConfigRoot root;
+    root.Write("atr.cnf", "Card: Fake\nAtr: 3B00\nAtrMask: FFFF\n");
+    std::string reader = "Fake probe " + std::to_string(getpid());
+    const auto semaphore = [&reader](const char* prefix) {
+        return semget(SYS_SemaphoreKey((prefix + reader).c_str()), 1, 0);
+    };
+    FakePcsc::Reset();
+    g_fake.eventState = SCARD_STATE_PRESENT;
+    g_fake.eventAtr = {0x3B, 0x00};
+    // EF.DIR with an IAS application, then EF.ATR/INFO: both selected with
+    // their FCP and read whole.
+    std::vector<unsigned char> file = {0x61, 0x08, 0x4F, 0x06, 0xE8, 0x28, 0xBD, 0x08, 0x0F, 0x01};
+    g_fake.respond = [&](const std::vector<unsigned char>& c) -> std::vector<unsigned char> {
+        if (c[1] == 0xA4 && c[3] == 0x04) {
+            return {0x62, 0x07, 0x82, 0x01, 0x01, 0x80, 0x02, 0x00, 0x0A, 0x90, 0x00};
+        }
+        if (c[1] != 0xB0) {
+            return {0x90, 0x00};
+        }
+        std::vector<unsigned char> answer = file;
+        answer.insert(answer.end(), {0x90, 0x00});
+        if (file[0] == 0x78) {
+            semctl(semaphore("IASTERM_SEM_"), 0, IPC_RMID);
+        }
+        file = {0x78, 0x08, 0x06, 0x06, 0x2B, 0x81, 0x22, 0xF8, 0x78, 0x02};
+        return answer;
+    };
+    ias::IasVersion version = 7;
+    EXPECT_EQ(failureOf([&] { ias::IASGetVersion(&reader[0], version); }),
+              "Semaphore unlocking error.");
+    EXPECT_EQ(version, 7u);
+    for (const char* prefix : {"OBJLIST_SEM_", "SHMARKER_SEM_", "IASTERM_SEM_"}) {
+        semctl(semaphore(prefix), 0, IPC_RMID);
+    }
+    FakePcsc::Reset();
 }

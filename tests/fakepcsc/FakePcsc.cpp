@@ -94,7 +94,12 @@ LONG SCardStatus(SCARDHANDLE, LPSTR name, LPDWORD nameLength, LPDWORD state, LPD
     return g_fake.status;
 }
 
-LONG SCardGetStatusChange(SCARDCONTEXT, DWORD, SCARD_READERSTATE*, DWORD) {
+LONG SCardGetStatusChange(SCARDCONTEXT, DWORD, SCARD_READERSTATE* states, DWORD count) {
+    for (DWORD i = 0; g_fake.eventState != 0 && i < count; ++i) {
+        states[i].dwEventState = g_fake.eventState;
+        states[i].cbAtr = static_cast<DWORD>(g_fake.eventAtr.size());
+        std::memcpy(states[i].rgbAtr, g_fake.eventAtr.data(), g_fake.eventAtr.size());
+    }
     return g_fake.statusChange;
 }
 
@@ -108,8 +113,10 @@ LONG SCardTransmit(SCARDHANDLE, const SCARD_IO_REQUEST*, LPCBYTE command, DWORD 
     if (g_fake.transmit != SCARD_S_SUCCESS) {
         return g_fake.transmit;
     }
-    const DWORD n = std::min<DWORD>(*responseLength, static_cast<DWORD>(g_fake.answer.size()));
-    std::memcpy(response, g_fake.answer.data(), n);
+    const std::vector<unsigned char> answer =
+        g_fake.respond ? g_fake.respond(g_fake.sent.back()) : g_fake.answer;
+    const DWORD n = std::min<DWORD>(*responseLength, static_cast<DWORD>(answer.size()));
+    std::memcpy(response, answer.data(), n);
     *responseLength = n;
     return SCARD_S_SUCCESS;
 }

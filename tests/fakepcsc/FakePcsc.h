@@ -3,6 +3,7 @@
 
 #include <winscard.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct FakePcsc {
     LONG statusChange = SCARD_S_SUCCESS;
     LONG status = SCARD_S_SUCCESS; // SCardStatus: "Fake Reader 0", this state, ATR 3B 00
     DWORD state = SCARD_PRESENT | SCARD_POWERED | SCARD_NEGOTIABLE;
+    DWORD eventState = 0; // SCardGetStatusChange: 0 leaves the records as they are
+    std::vector<unsigned char> eventAtr;
+    // When set, answers each command in place of `answer`.
+    std::function<std::vector<unsigned char>(const std::vector<unsigned char>&)> respond;
     LONG begin = SCARD_S_SUCCESS;
     LONG end = SCARD_S_SUCCESS;
 
