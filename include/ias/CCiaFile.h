@@ -19,7 +19,9 @@ namespace ias {
 /// when the file is already selected), then loaded from the card (READ BINARY
 /// in chunks) or from bytes the application holds. The file readers of EF.DIR,
 /// EF.OD, EF.CIAInfo and the CIO directory files derive from it. Every
-/// operation throws ias::CIASException on failure.
+/// operation throws ias::CIASException on failure. A reader of one kind
+/// assigned over another through this base class refuses every call of the
+/// derived kind with "Illegal parameter in function call.".
 class IAS_API CCiaFile {
 public:
     /// An unopened file: no card, default path and FCP, empty content.
@@ -35,8 +37,10 @@ public:
     /// Takes `bytes` as the file's content and parses it; sends nothing. A
     /// parse failure throws and keeps the previous content.
     virtual void load(const CBlob& bytes);
-    /// Reads the whole file from the card again (SELECT if needed, then READ
-    /// BINARY) and parses it. Never opened: "An unknown error occurred.".
+    /// Reads the whole file from the card again and parses it: SELECT and READ
+    /// BINARY in one PC/SC transaction, the application's own (see
+    /// CIASCard::beginTransaction) or one of the load's, which selects the
+    /// file again. Never opened: "An unknown error occurred.".
     virtual void load();
     /// The FCP the card returned when the file was opened.
     virtual const CFileControlParameters& fileControlParameters() const;

@@ -45,7 +45,9 @@ public:
     /// Warm reset of the card; the file-selection cache is cleared.
     void reset();
     /// SCardBeginTransaction / SCardEndTransaction, retried once after a status
-    /// refresh. endTransaction without an open transaction succeeds.
+    /// refresh; they nest. endTransaction without an open transaction succeeds.
+    /// The file-selection cache is trusted inside a transaction only: the
+    /// outermost begin forgets what was selected before it.
     void beginTransaction();
     void endTransaction();
 

@@ -25,7 +25,8 @@ public:
     /// One object per decoded element of the last load, in file order. The
     /// list object is the same on every call; its objects are owned by the
     /// file and rebuilt on each call, so pointers from an earlier call, or
-    /// taken before a load, must not be used.
+    /// taken before a load, must not be used. A copy of a listed object owns its data and
+    /// outlives the file.
     const ObjectList& objects() const;
 
 private:

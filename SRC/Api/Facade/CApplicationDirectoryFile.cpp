@@ -36,7 +36,7 @@ CApplicationDirectoryFile::CApplicationDirectoryFile(CIASCard& card, const CCiaP
 
 const std::vector<CApplicationTemplate>& CApplicationDirectoryFile::applicationTemplates() const {
     return Guarded([&]() -> const std::vector<CApplicationTemplate>& {
-        const auto& file = static_cast<const IAS::CApplicationDirectoryFile&>(internalFile());
+        const auto& file = FileAs<IAS::CApplicationDirectoryFile>(internalFile());
         RebuildViews(m_views->templates, file.applicationTemplates(),
                      [](const IAS::CApplicationTemplate& t) { return CApplicationTemplate(t); });
         return m_views->templates;

@@ -29,7 +29,7 @@ CCiaInfoFile::CCiaInfoFile(CIASCard& card, const CCiaPath& path) : CCiaInfoFile(
 #define IAS_INFO(expr)                                                                             \
     Guarded([&]() -> decltype(auto) {                                                              \
         const IAS::CCiaInfoFile::Record& r =                                                       \
-            static_cast<const IAS::CCiaInfoFile&>(internalFile()).info();                          \
+            FileAs<IAS::CCiaInfoFile>(internalFile()).info();                          \
         return expr;                                                                               \
     })
 

@@ -20,7 +20,7 @@ CObjectDirectoryFile::CObjectDirectoryFile(CIASCard& card, const CCiaPath& path)
 
 const CObjectDirectoryFile::CioFileList& CObjectDirectoryFile::cioFiles() const {
     return Guarded([&]() -> const CioFileList& {
-        const auto& file = static_cast<const IAS::CObjectDirectoryFile&>(internalFile());
+        const auto& file = FileAs<IAS::CObjectDirectoryFile>(internalFile());
         RebuildViews(m_views->files, file.cioFiles(),
                      [](const IAS::CObjectDirectoryFile::Entry& e) {
                          return std::make_pair(static_cast<CioChoice>(e.first), CCiaPath(e.second));

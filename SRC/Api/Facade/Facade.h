@@ -171,6 +171,26 @@ template <class Public> struct CioViews {
     }
 };
 
+/// The internal reader of an exported file class, as the kind K it must be.
+/// A base reader assigned over a derived one (through a reference to the
+/// base class) left another kind there: "Illegal parameter in function call.".
+template <class K> const K& FileAs(const IAS::CCiaFile& file) {
+    const K* kind = dynamic_cast<const K*>(&file);
+    if (kind == nullptr) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kIllegalParameter);
+    }
+    return *kind;
+}
+
+/// An owning copy of a file's object, copied again by clone() whenever the
+/// exported object holding it is copied: an exported object handed out by a
+/// file, and every copy of it, stays valid after the file is gone.
+template <class T> Owned<T> OwnedCopyOf(const T& object) {
+    return Owned<T>(static_cast<T*>(object.clone()), [](const T& t) -> T* {
+        return Guarded([&] { return static_cast<T*>(t.clone()); });
+    });
+}
+
 /// Rebuilds `views` over the objects of `file`, a directory file of base
 /// type T: `present` maps a non-owning view of one object to its exported
 /// object or throws. Views appended before a failure stay.
@@ -178,14 +198,14 @@ template <class T, class Public, class Present>
 const std::vector<Public*>& PresentObjects(CioViews<Public>& views, const IAS::CCiaFile& file,
                                            Present present) {
     return Guarded([&]() -> const std::vector<Public*>& {
-        const auto& objects = static_cast<const IAS::CCryptoInfoObjectFile<T>&>(file).objects();
+        const auto& objects = FileAs<IAS::CCryptoInfoObjectFile<T>>(file).objects();
         views.list.clear();
         views.owned.clear();
         // Growing would copy the views (Owned copies its pointee) and leave
         // the list pointing at the old ones.
         views.owned.reserve(objects.size());
         for (const Owned<T>& object : objects) {
-            Owned<Public> view = present(Owned<T>::view(object.get()), object->choice());
+            Owned<Public> view = present(OwnedCopyOf(*object), object->choice());
             views.owned.emplace_back();
             views.owned.back().swap(view);
             views.list.push_back(views.owned.back().get());
