@@ -28,8 +28,7 @@ CCiaInfoFile::CCiaInfoFile(CIASCard& card, const CCiaPath& path) : CCiaInfoFile(
 // Every accessor reads the record of the internal file under the boundary.
 #define IAS_INFO(expr)                                                                             \
     Guarded([&]() -> decltype(auto) {                                                              \
-        const IAS::CCiaInfoFile::Record& r =                                                       \
-            FileAs<IAS::CCiaInfoFile>(internalFile()).info();                          \
+        const IAS::CCiaInfoFile::Record& r = FileAs<IAS::CCiaInfoFile>(internalFile()).info();     \
         return expr;                                                                               \
     })
 
