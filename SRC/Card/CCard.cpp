@@ -23,6 +23,17 @@ bool isSuccess(std::uint16_t sw) {
 bool isMoreData(std::uint16_t sw) {
     return (sw & 0xFF00) == 0x6100;
 }
+
+class ChainMark {
+public:
+    explicit ChainMark(CTerminal& terminal) : m_terminal(terminal) {}
+    ~ChainMark() { m_terminal.setChainContinues(false); }
+    ChainMark(const ChainMark&) = delete;
+    ChainMark& operator=(const ChainMark&) = delete;
+
+private:
+    CTerminal& m_terminal;
+};
 } // namespace
 
 struct CCard::Record {
@@ -98,6 +109,9 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
     ZAZ::ByteVector piece;
     ZAZ::ByteVector received;
     std::uint16_t sw = 0;
+    // From the second piece on the terminal must not resend a piece: the mark
+    // ends with the chain, however it ends.
+    const ChainMark mark(*terminal);
     do {
         const std::int32_t remaining = total - offset;
         const bool last = remaining <= kMaxPiece;
@@ -110,6 +124,7 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
             throw ZAZ::IsoException(sw, ZAZ::Msg::kIsoException);
         }
         offset += length;
+        terminal->setChainContinues(offset < total);
     } while (offset < total);
 
     CCardResponse result(sw, received);

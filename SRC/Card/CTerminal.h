@@ -30,6 +30,10 @@ public:
     /// How many times the terminal found the card reset by another application
     /// (or was bound to another connection); what the card had selected is gone.
     virtual std::uint32_t resetCount() const { return 0; }
+    /// Set while the exchanges are the pieces of a chained command after its
+    /// first: such a piece is never sent again after a failure, since the
+    /// card would take it alone for a whole (truncated) command.
+    virtual void setChainContinues(bool /*continues*/) noexcept {}
 };
 
 } // namespace IAS

@@ -17,7 +17,7 @@ constexpr std::int32_t kMaxResponse = 258; // 256 data bytes and SW1 SW2
 constexpr unsigned long kNoStatusWord = 0xFFFFFFFFUL;
 
 // What an operation of the terminal does with a failed attempt.
-enum class Op { Begin, End, Exchange, StateChangingExchange };
+enum class Op { Begin, End, Exchange, StateChangingExchange, ChainContinuation };
 enum class Verdict { Success, Retry, Fail };
 
 // The terminal's one retry policy. `code` is the PC/SC result an attempt
@@ -30,12 +30,17 @@ enum class Verdict { Success, Retry, Fail };
 //   before it reached the card (reset or unpowered card). Any other failure,
 //   an answer without status word included, may come after the card counted a
 //   PIN try, so it is reported rather than spending a second one.
+// - A piece of a chain after the first is never sent again: after a reset the
+//   card has forgotten the earlier pieces and would act on the tail alone.
 Verdict judge(Op op, unsigned long code) {
     if (code == 0) {
         return op == Op::Begin || op == Op::End ? Verdict::Success : Verdict::Fail;
     }
     if (op == Op::End && code == ZAZ::Pcsc::kNotTransacted) {
         return Verdict::Success;
+    }
+    if (op == Op::ChainContinuation) {
+        return Verdict::Fail;
     }
     if (op == Op::StateChangingExchange && code != ZAZ::Pcsc::kResetCard &&
         code != ZAZ::Pcsc::kUnpoweredCard) {
@@ -91,6 +96,7 @@ struct CZazTerminal::Record {
     ZAZ::ByteVector atr;
     std::uint32_t exchangeCount = 0;
     std::uint32_t resetCount = 0;
+    bool chainContinues = false;
 
     void dropWrapper() noexcept {
         owned.reset();
@@ -239,8 +245,11 @@ void CZazTerminal::transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1,
     }
 
     ZAZ::ByteVector response;
+    const Op op = m_record->chainContinues ? Op::ChainContinuation
+                  : changesCardState(ins)  ? Op::StateChangingExchange
+                                           : Op::Exchange;
     const bool complete = withOneRetry(
-        changesCardState(ins) ? Op::StateChangingExchange : Op::Exchange,
+        op,
         [&] {
             wrapper.Transmit(command, response, kMaxResponse);
             return response.size() >= 2;
@@ -261,6 +270,9 @@ std::uint32_t CZazTerminal::exchangeCount() const {
 }
 std::uint32_t CZazTerminal::resetCount() const {
     return m_record->resetCount;
+}
+void CZazTerminal::setChainContinues(bool continues) noexcept {
+    m_record->chainContinues = continues;
 }
 ZAZ::PCSCWrapper* CZazTerminal::wrapper() const {
     return m_record->wrapper;

@@ -23,7 +23,8 @@ namespace IAS {
 /// A VERIFY, CHANGE REFERENCE DATA or RESET RETRY COUNTER is sent a second
 /// time only when PC/SC refused the first before it reached the card (reset or
 /// unpowered card): a PIN try is never spent twice. Its answer without status
-/// word is "An unknown error occurred." after a status refresh.
+/// word is "An unknown error occurred." after a status refresh. A piece of a
+/// chain after the first is never sent twice: its failure goes to the caller.
 class CZazTerminal : public CTerminal {
 public:
     /// No wrapper: every operation fails with "An unknown error occurred.".
@@ -52,6 +53,7 @@ public:
     bool supportsExtendedLength() const override { return false; }
     std::uint32_t exchangeCount() const override;
     std::uint32_t resetCount() const override;
+    void setChainContinues(bool continues) noexcept override;
 
     /// Called after the terminal reconnected to a card that was reset.
     virtual void onCardReset() {}

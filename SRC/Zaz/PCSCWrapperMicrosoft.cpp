@@ -288,7 +288,9 @@ unsigned long PCSCWrapperMicrosoft::Transmit(const ByteVector& command, ByteVect
     const LONG rv = SCardTransmit(
         m_cardHandle, m_activeProtocol == SCARD_PROTOCOL_T0 ? &kPciT0 : &kPciT1, command.data(),
         static_cast<DWORD>(command.size()), nullptr, response.data(), &received);
-    if (IsPinCommand(command) && (command[0] & 0x0C) == 0) {
+    // Not after secure messaging, nor between the pieces of a chain, which
+    // the SELECT would end: it follows the last piece.
+    if (IsPinCommand(command) && (command[0] & (0x0C | 0x10)) == 0) {
         SendPinOverwrite(command[4]);
     }
     if (rv == SCARD_S_SUCCESS) {

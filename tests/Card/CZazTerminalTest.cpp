@@ -1,4 +1,5 @@
 #include "Card/CZazTerminal.h"
+#include "Card/CCard.h"
 #include "TestSupport.h"
 
 #include "MockWrapper.h"
@@ -160,6 +161,35 @@ TEST(CZazTerminalTest, ReconnectsToACardResetByAnotherApplication) {
             EXPECT_EQ(terminal.protocol(), kT0);
             EXPECT_EQ(terminal.resetCount(), 1u);
         }
+    }
+}
+
+// A reset met by a piece after the first fails the whole PIN command: that
+// piece is not sent again alone and nothing follows it. The first piece has
+// nothing before it on the card and is retried like a whole command.
+TEST(CZazTerminalTest, ResetWithinAChainFailsTheCommandAndResendsNoPiece) {
+    const int rows[][4] = {// INS, data bytes, send that meets the reset, sends in all
+                           {0x20, 300, 2, 2},
+                           {0x2C, 600, 2, 2},
+                           {0x24, 300, 1, 3}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row[0]);
+        MockWrapper wrapper;
+        EXPECT_CALL(wrapper, Status(_)).WillRepeatedly(Invoke(statusWith(kT1)));
+        CZazTerminal terminal(&wrapper);
+        std::string sent;
+        auto& call = EXPECT_CALL(wrapper, Transmit(_, _, _)).Times(row[3]);
+        for (int n = 1; n <= row[3]; ++n) {
+            using Action = testing::Action<unsigned long(const ByteVector&, ByteVector&, int)>;
+            call.WillOnce(n == row[2] ? Action(Throw(ZAZ::PCSCResetException(1, 0x80100068,
+                                                                             "PCSCResetException")))
+                                      : Action(Invoke(answer(&sent, "9000"))));
+        }
+        const ByteVector data(std::string(2 * row[1], '3'));
+        EXPECT_EQ(failureOf([&] {
+                      IAS::CCard(&terminal).transmit(IAS::CCardCommand(0, row[0], 0, 0x81, data));
+                  }),
+                  row[2] > 1 ? "PCSCResetException. Error code = 0x80100068" : "");
     }
 }
 
