@@ -14,7 +14,8 @@ namespace ias {
 /// An object that is not a password (choice 0, 1 or 2) has the common and
 /// authentication attributes, and its password accessors answer without
 /// failing what a password with no attributes would: pwdFlags 0, pwdType and
-/// the three lengths -1, pwdReference 0, padChar 0xFF with padCharDefined
+/// the three lengths -1, pwdReference -1 (no reference: a real password's is
+/// never negative, and 0 is one it can have), padChar 0xFF with padCharDefined
 /// false, an empty lastPasswordChange and an empty path.
 class IAS_API CCioPasswordAuth : public CCioAuthentication {
 public:
@@ -40,7 +41,8 @@ public:
     int storedLength() const;
     /// -1 when absent.
     int maxLength() const;
-    /// The reference the card knows the password by; 0 when absent.
+    /// The reference the card knows the password by; 0 when absent (its
+    /// DEFAULT); -1 for an object that is not a password.
     int pwdReference() const;
     /// The padding byte; 0xFF when none is defined.
     unsigned char padChar() const;

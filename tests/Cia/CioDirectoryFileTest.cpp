@@ -241,6 +241,8 @@ TEST(CioDirectoryFileTest, PublicObjects) {
     EXPECT_EQ(bio->authReference(), 1);
     EXPECT_EQ(bio->pwdType(), -1);
     EXPECT_EQ(bio->maxLength(), -1);
+    EXPECT_EQ(bio->pwdReference(), -1); // no reference, not the PIN with reference 0
+    EXPECT_EQ(static_cast<ias::CCioPasswordAuth*>(first[1])->pwdReference(), 0);
     EXPECT_FALSE(bio->padCharDefined());
     EXPECT_TRUE(bio->lastPasswordChange().empty());
     EXPECT_EQ(static_cast<ias::CCioPasswordAuth*>(first[1])->minLength(), 4);

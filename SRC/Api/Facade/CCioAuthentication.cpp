@@ -72,7 +72,11 @@ int CCioPasswordAuth::maxLength() const {
 }
 
 int CCioPasswordAuth::pwdReference() const {
-    return ReadPassword<int>(*this, &Password::pwdReference);
+    // A placeholder has no reference: 0, the DEFAULT, is one a real PIN has.
+    return Guarded([&] {
+        const Password* password = dynamic_cast<const Password*>(&InternalAs<Kind>(*this));
+        return password != nullptr ? static_cast<int>(password->pwdReference()) : -1;
+    });
 }
 
 unsigned char CCioPasswordAuth::padChar() const {
