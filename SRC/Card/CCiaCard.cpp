@@ -280,6 +280,11 @@ void CCiaCard::selectOnce(const ZAZ::ByteVectorBase& aidIn, const ZAZ::ByteVecto
 
 ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
                                      std::int32_t count) {
+    return readRange(fileId, offset, count, false);
+}
+
+ZAZ::ByteVector CCiaCard::readRange(std::uint16_t fileId, std::int32_t offset, std::int32_t count,
+                                    bool toEnd) {
     if (fileId == 31 || count < 1 || offset < 0) {
         illegal();
     }
@@ -321,6 +326,9 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
             response = transmit(command, le);
         } catch (const ZAZ::IsoException& e) {
             failIfResetSince(resets);
+            if (toEnd && (e.sw() == 0x6B00 || e.sw() == 0x6282)) {
+                return result; // past the end, or nothing more at it
+            }
             if (e.sw() == 0x6986) {
                 // No current file: the card lost the selection, perhaps to a
                 // reset pcscd told this handle of before it happened.
@@ -340,8 +348,8 @@ ZAZ::ByteVector CCiaCard::readBinary(std::uint16_t fileId, std::int32_t offset,
         result.append(response.data.data(), got);
         offset += got;
         remaining -= got;
-        if (remaining == 0) {
-            return result;
+        if (remaining == 0 || (toEnd && got < chunk)) {
+            return result; // for a file of unknown size, a short answer is its end
         }
     }
     throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
@@ -357,6 +365,12 @@ ZAZ::ByteVector CCiaCard::readFile(CCiaFileRecord& file) {
         file.content.size() == path.length()) {
         return file.content;
     }
+    if (path.length() == 0) {
+        // An empty file (its FCP says size 0): nothing to select or read.
+        file.content.clear();
+        file.contentOffset = static_cast<std::uint32_t>(std::max(path.index(), 0));
+        return file.content;
+    }
     file.busy = true;
     CCiaCard& card = *file.card;
     // The SELECT and every READ BINARY reach the card inside one transaction,
@@ -364,12 +378,20 @@ ZAZ::ByteVector CCiaCard::readFile(CCiaFileRecord& file) {
     // bytes would come back as this file's. The caller's own is reused.
     Transaction transaction(card);
     card.selectFile(path.aid(), path.normalized().efidOrPath());
-    ZAZ::ByteVector content = card.readBinary(0, path.index(), path.length());
+    ZAZ::ByteVector content = path.length() < 0 ? card.readToEnd(path.index())
+                                                : card.readBinary(0, path.index(), path.length());
     transaction.end();
     file.content = std::move(content);
     file.contentOffset = static_cast<std::uint32_t>(path.index());
     file.busy = false;
     return file.content;
+}
+
+ZAZ::ByteVector CCiaCard::readToEnd(std::int32_t offset) {
+    if (offset < 0 || offset >= 0x10000) {
+        illegal();
+    }
+    return readRange(0, offset, 0x10000 - offset, true);
 }
 
 bool CCiaCard::selectionValid() const {

@@ -47,8 +47,14 @@ public:
     /// fails it with the PC/SC reset code: the bytes could be another file's.
     /// 6986 (no current file) also makes the selection unknown.
     ZAZ::ByteVector readBinary(std::uint16_t fileId, std::int32_t offset, std::int32_t count);
-    /// The whole content of a CIA file (path index and length), served from
-    /// the record's cache when it is loaded and current. The SELECT and the
+    /// The current file from `offset` to its end, in chunks of the maximum
+    /// response length, for a file whose size is not known: the file ends at
+    /// a short answer, at 6B00 or 6282, or at 64 KiB (no offset reaches past).
+    /// An offset outside 0..FFFF is "Illegal parameter in function call.".
+    ZAZ::ByteVector readToEnd(std::int32_t offset);
+    /// The whole content of a CIA file (path index and length; length 0 is an
+    /// empty file, sending nothing; -1 is read to the end), served from the
+    /// record's cache when it is loaded and current. The SELECT and the
     /// READ BINARYs run inside one transaction: the caller's, or one of its
     /// own (which forgets the selection first, so it costs one SELECT more).
     /// A failure leaves the record busy. The record's card must be set ("An
@@ -88,6 +94,8 @@ public:
     std::uint8_t mfSelectP1() const;
 
 private:
+    ZAZ::ByteVector readRange(std::uint16_t fileId, std::int32_t offset, std::int32_t count,
+                              bool toEnd);
     void selectOnce(const ZAZ::ByteVectorBase& aid, const ZAZ::ByteVectorBase& path,
                     ZAZ::ByteVector* fcpResponse, std::uint32_t resets);
 

@@ -23,7 +23,9 @@ void CCiaFile::open(CCiaCard& card, const CCiaPath& path) {
     }
     if (adjusted.index() == -1 || adjusted.length() == -1) {
         adjusted.setIndex(0);
-        adjusted.setLength(static_cast<std::int32_t>(fcp.size()));
+        // Without a size in the FCP the extent is unknown (-1): the file is
+        // read until the card says it ends.
+        adjusted.setLength(fcp.sizeGiven() ? static_cast<std::int32_t>(fcp.size()) : -1);
     }
     Record fresh;
     fresh.file.card = &card;

@@ -24,7 +24,9 @@ public:
 
     /// Selects `path` on `card` with its FCP. Anything but a transparent EF is
     /// "File type not consistent with usage."; a path without both index and
-    /// length means the whole file. A failure leaves the file as it was.
+    /// length means the whole file: index 0 and the FCP's size, or length -1
+    /// (read to the end) when the FCP gives none. A failure leaves the file
+    /// as it was.
     void open(CCiaCard& card, const CCiaPath& path);
     /// Reads the whole file from the card, then load(bytes). Never opened:
     /// "An unknown error occurred.".

@@ -58,6 +58,7 @@ struct CFileControlParameters::Record {
     unsigned char descriptor = kNoDescriptor;
     std::uint32_t dataSize = 0;
     std::uint32_t totalSize = 0;
+    bool sizeGiven = false;
     // Identifiers are a few bytes; no room for APDU-sized content is needed.
     ZAZ::ByteVector fileIdentifier{kFieldCapacity};
     ZAZ::ByteVector shortFileIdentifier{kFieldCapacity};
@@ -113,9 +114,11 @@ void CFileControlParameters::decode(const ZAZ::ByteVector& fcp) {
     }
     if (const CBerTlv* e = get(0x80)) {
         fresh.dataSize = e->toUInt16();
+        fresh.sizeGiven = true;
     }
     if (const CBerTlv* e = get(0x81)) {
         fresh.totalSize = e->toUInt16();
+        fresh.sizeGiven = true;
     }
     if (const CBerTlv* e = get(0x83)) {
         fresh.fileIdentifier.assign(e->valueView());
@@ -209,6 +212,9 @@ std::uint32_t CFileControlParameters::totalSize() const {
 }
 std::uint32_t CFileControlParameters::size() const {
     return m_rec->dataSize != 0 ? m_rec->dataSize : m_rec->totalSize;
+}
+bool CFileControlParameters::sizeGiven() const {
+    return m_rec->sizeGiven;
 }
 ZAZ::ByteVector CFileControlParameters::fileIdentifier() const {
     return m_rec->fileIdentifier;

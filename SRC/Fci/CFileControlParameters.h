@@ -30,6 +30,9 @@ public:
     std::uint32_t totalSize() const;
     /// The data size when non-zero, else the total size.
     std::uint32_t size() const;
+    /// Whether the FCP gives a size at all (80 or 81): without one, size() 0
+    /// does not mean an empty file.
+    bool sizeGiven() const;
     ZAZ::ByteVector fileIdentifier() const;
     /// Empty (no 88), FF (88 empty: no short identifier) or the byte 88 carried.
     ZAZ::ByteVector shortFileIdentifier() const;

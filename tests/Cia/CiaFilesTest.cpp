@@ -298,6 +298,8 @@ TEST(CiaFile, WithoutCard) {
 
 #include "Card/ScriptedTerminal.h"
 #include "Cia/CCiaFile.h"
+#include "Cia/CCioAuthentication.h"
+#include "Cia/CCioFile.h"
 #include "Zaz/CardFrameworkException.h"
 
 namespace {
@@ -339,6 +341,37 @@ TEST(CiaFile, OpenFixesTheExtentFromTheFcpAndRefusesDirectories) {
     EXPECT_EQ(internalFailure([&] { file.open(card, path); }),
               "File type not consistent with usage.");
     EXPECT_EQ(file.path().length(), 0xF0); // a failed open keeps the file as it was
+    EXPECT_TRUE(terminal.done());
+}
+
+// An FCP that says size 0 is an empty file: nothing is read and a directory
+// file has no objects. One that gives no size is read until the card ends it.
+TEST(CiaFile, EmptyAndUnsizedFiles) {
+    ScriptedTerminal terminal;
+    IAS::CCiaCard card(&terminal);
+    card.setMaxResponseLength(4);
+    IAS::CCiaPath path;
+    path.setEfidOrPath(ZAZ::ByteVector("4401"));
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 02 04 02 4401 00", "62 07 82 01 01 80 02 00 00 9000");
+    IAS::CCryptoInfoObjectFile<IAS::CCioAuthentication> aodf;
+    aodf.open(card, path);
+    aodf.load();
+    EXPECT_TRUE(aodf.content().empty());
+    EXPECT_TRUE(aodf.objects().empty());
+    EXPECT_TRUE(terminal.done());
+
+    path.setEfidOrPath(ZAZ::ByteVector("4402"));
+    terminal.expect("00 A4 02 04 02 4402 00", "62 03 82 01 01 9000");
+    IAS::CCiaFile unsized;
+    unsized.open(card, path);
+    EXPECT_EQ(unsized.path().length(), -1);
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 02 0C 02 4402 00", "9000");
+    terminal.expect("00 B0 00 00 04", "30 06 04 01 9000");
+    terminal.expect("00 B0 00 04 04", "01 02 03 9000");
+    unsized.load();
+    EXPECT_EQ(unsized.content(), ZAZ::ByteVector("30 06 04 01 01 02 03"));
     EXPECT_TRUE(terminal.done());
 }
 
