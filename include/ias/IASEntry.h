@@ -3,9 +3,12 @@
 
 #include <ias/Export.h>
 
-/* The entry functions: they report their outcome as a 32-bit status code and
- * never throw. A process holds at most one library context at a time; the
- * context is an opaque pointer valid only in the process that created it. */
+/* The entry functions: they report their outcome as a 32-bit status code.
+ * IASInitialize, IASFinalize, IASListReadersA and IASGetInfo never throw;
+ * IASConnectA throws ias::CIASException when its final reset fails;
+ * IASGetVersion throws the library's internal exception types (catch (...)).
+ * A process holds at most one library context at a time; the context is an
+ * opaque pointer valid only in the process that created it. */
 
 namespace ias {
 
