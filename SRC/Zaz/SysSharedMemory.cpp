@@ -89,14 +89,23 @@ int SYS_shm_exists(const char* name) {
     return 1;
 }
 
-SYS_shm_handle* SYS_shm_get(const char* name) {
-    std::string objectName;
+namespace {
+// shm_open of the object `name` stands for, its name left in `objectName`;
+// -1 with errno set on failure (ENOMEM when the name cannot even be made).
+int OpenObject(const char* name, int flags, std::string& objectName) {
     try {
         objectName = SYS_shm_object_name(name);
     } catch (...) {
-        return nullptr;
+        errno = ENOMEM;
+        return -1;
     }
-    const int fd = shm_open(objectName.c_str(), O_RDWR, kMode);
+    return shm_open(objectName.c_str(), flags, kMode);
+}
+} // namespace
+
+SYS_shm_handle* SYS_shm_get(const char* name) {
+    std::string objectName;
+    const int fd = OpenObject(name, O_RDWR, objectName);
     if (fd < 0) {
         return nullptr;
     }
@@ -127,15 +136,9 @@ SYS_shm_handle* SYS_shm_get(const char* name) {
 
 SYS_shm_handle* SYS_shm_create(const char* name, std::uint32_t size) {
     std::string objectName;
-    try {
-        objectName = SYS_shm_object_name(name);
-    } catch (...) {
-        errno = ENOMEM;
-        return nullptr;
-    }
     // Exclusive: of two processes that both found no segment, the second
     // must join the first's instead of resetting it under a live user.
-    const int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, kMode);
+    const int fd = OpenObject(name, O_RDWR | O_CREAT | O_EXCL, objectName);
     if (fd < 0) {
         return nullptr; // errno EEXIST: someone else created it
     }
@@ -154,12 +157,7 @@ SYS_shm_handle* SYS_shm_create(const char* name, std::uint32_t size) {
 
 SYS_shm_handle* SYS_shm_rebuild(const char* name, std::uint32_t size) {
     std::string objectName;
-    try {
-        objectName = SYS_shm_object_name(name);
-    } catch (...) {
-        return nullptr;
-    }
-    const int fd = shm_open(objectName.c_str(), O_RDWR, kMode);
+    const int fd = OpenObject(name, O_RDWR, objectName);
     if (fd < 0) {
         return nullptr;
     }
