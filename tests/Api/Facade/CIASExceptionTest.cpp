@@ -82,6 +82,7 @@ TEST(BoundaryTest, ConvertsInternalExceptionsToClassTwoOnly) {
     EXPECT_THROW(ias::Guarded([] { throw std::bad_alloc(); }), std::bad_alloc);
     try {
         ias::Guarded([] { throw CIASException(CIASException::IAS_ERR_LIBRARY, 1, "inner", 0); });
+        ADD_FAILURE() << "the inner exception was swallowed";
     } catch (const CIASException& e) {
         EXPECT_EQ(e.errorClass(), CIASException::IAS_ERR_LIBRARY);
         EXPECT_STREQ(e.descriptionA(), "inner");
