@@ -58,18 +58,24 @@ TEST(CIasTerminalTest, TransactionsFollowTheOutermostLock) {
 
 TEST(CIasTerminalTest, AnotherThreadWaitsForTheOutermostRelease) {
     Terminal t;
-    std::atomic<bool> sent(false);
+    std::atomic<bool> started(false), released(false), sentAfterRelease(false);
     std::thread other;
     {
         IAS::CIasTerminal::Lock held(t);
         other = std::thread([&] {
+            started = true;
             t.send();
-            sent = true;
+            sentAfterRelease = released.load();
         });
-        usleep(100000);
-        EXPECT_FALSE(sent);
+        while (!started) {
+            std::this_thread::yield();
+        }
+        usleep(100000); // time for the send to go through, were it not held back
+        EXPECT_TRUE(g_fake.sent.empty());
+        released = true;
     }
     other.join();
+    EXPECT_TRUE(sentAfterRelease);
     EXPECT_EQ(g_fake.sent.size(), 1u);
     EXPECT_EQ(g_fake.beginCalls, 2); // its own transaction
 }
