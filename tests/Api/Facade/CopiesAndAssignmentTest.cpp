@@ -1,11 +1,19 @@
-// Ordinary C++ use of the exported readers that must stay defined: a copy of
-// a listed object outliving its file, and a base reader assigned over a
-// derived one through a reference to the base class.
+// Ordinary C++ use of the exported readers that must stay defined (a copy of
+// a listed object outliving its file, a base reader assigned over a derived
+// one through a reference to the base class), and their refusals.
 #include <ias/ias.h>
+
+#include "Api/Facade/Facade.h"
+#include "Cia/CCioCertificate.h"
+#include "Cia/CCioDataContainer.h"
+#include "Cia/CCioPrivateKey.h"
+#include "Cia/CCioPublicKey.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace {
 // A PrKDF of one RSA key, ID 45, label "ab", with its path 3F00 5015.
@@ -31,5 +39,58 @@ TEST(CopiesAndAssignment, ListedObjectsCopyOwnTheirDataAndForeignReadersAreRefus
         ADD_FAILURE() << "no exception";
     } catch (const ias::CIASException& e) {
         EXPECT_STREQ(e.descriptionA(), "Illegal parameter in function call.");
+    }
+}
+
+// What an exported directory file answers for a choice it has no class for:
+// code 0 and the kind's text, or code 1, the file's text and the choice.
+TEST(CopiesAndAssignment, RefusalsOfKindsWithoutAnExportedClass) {
+    struct Row {
+        std::function<void()> refuse;
+        const char* text; // "code/sw text"
+    };
+    const Row rows[] = {
+        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(0); }, "0/0 EC Private Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(2); }, "0/0 DSA Private Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(3); }, "0/0 KEA Private Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(4); },
+         "0/0 Generic Private Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(5); },
+         "1/5 Invalid private key type encountered"},
+        {[] { ias::RefuseKind<IAS::CCioPublicKey>(0); }, "0/0 EC Public Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPublicKey>(2); }, "0/0 DSA Public Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPublicKey>(3); }, "0/0 KEA Public Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPublicKey>(4); },
+         "0/0 Generic Public Key type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioPublicKey>(9); }, "1/9 Invalid Public key type encountered"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(0); },
+         "0/0 X509 Attribute certificate type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(1); },
+         "0/0 Spki certificate type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(2); },
+         "0/0 PGP certificate type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(3); },
+         "0/0 Wtls certificate type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(4); },
+         "0/0 X9_68 certificate type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(5); }, "0/0 CV certificate type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(6); },
+         "0/0 Generic certificate type not supported"},
+        {[] { ias::RefuseKind<IAS::CCioCertificate>(7); },
+         "1/7 Invalid certificate type encountered"},
+        {[] { ias::RefuseKind<IAS::CCioDataContainer>(2); },
+         "1/2 Invalid data container type encountered"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        try {
+            row.refuse();
+            ADD_FAILURE() << "no refusal";
+        } catch (const ias::CIASException& e) {
+            EXPECT_EQ(e.errorClass(), ias::CIASException::IAS_ERR_LIBRARY);
+            EXPECT_EQ(std::to_string(e.error()) + "/" + std::to_string(e.sw()) + " " +
+                          e.descriptionA(),
+                      row.text);
+        }
     }
 }
