@@ -140,10 +140,11 @@ void FileAccess(IAS::CCiaCard& card) {
     file.path.setIndex(0);
     file.path.setLength(1 + static_cast<std::int32_t>(fcp.size() % 2048));
     Survive([&] {
+        // Read twice, as two loads do: the second goes to the card again.
         const ZAZ::ByteVector first = IAS::CCiaCard::readFile(file);
-        file.loaded = true;
-        if (IAS::CCiaCard::readFile(file) != first) { // from the content cache
-            std::abort();
+        const ZAZ::ByteVector second = IAS::CCiaCard::readFile(file);
+        if (first.size() != second.size() || first.size() != file.path.length()) {
+            std::abort(); // a whole-file read returns the file's extent or fails
         }
     });
 }

@@ -200,8 +200,11 @@ TEST_F(CCiaCardTest, WholeFileReadUsesTheRecordCache) {
     terminal.expect("00 B0 00 02 03", "0A0B0C 9000");
     EXPECT_EQ(CCiaCard::readFile(file).toString(), "0A 0B 0C ");
     EXPECT_FALSE(file.busy);
-    file.loaded = true;
-    EXPECT_EQ(CCiaCard::readFile(file).toString(), "0A 0B 0C "); // nothing sent
+    // A load reads the card each time: nothing marks the record loaded.
+    terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
+    terminal.expect("00 A4 08 0C 04 5000 5031 00", "9000");
+    terminal.expect("00 B0 00 02 03", "0A0B0D 9000");
+    EXPECT_EQ(CCiaCard::readFile(file).toString(), "0A 0B 0D ");
 
     // Another part of the file: the card is read again, in a transaction of
     // its own that trusts no selection made before it.
