@@ -8,6 +8,8 @@
 #include "FuzzInput.h"
 #include "Zaz/CardFrameworkException.h"
 
+#include <cstdlib>
+
 namespace {
 template <class F> void attempt(F&& f) {
     try {
@@ -41,6 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     attempt([&] {
         const IASSCU::CDerOctet root(bytes);
         walk(root);
+        // Reading changes nothing: the element still encodes to the bytes it came from.
+        const auto n = static_cast<std::int32_t>(root.encodedSize());
+        if (!(root.encoding() == bytes.substr(0, n))) {
+            std::abort();
+        }
     });
     return 0;
 }
