@@ -15,8 +15,12 @@
 #include <sys/sem.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace testsupport;
 
@@ -116,6 +120,78 @@ TEST(CIasTerminalTest, ProbeFailsWhenItsReaderLockCannotBeReleased) {
     EXPECT_EQ(version, 7u);
     for (const char* prefix : {"OBJLIST_SEM_", "SHMARKER_SEM_", "IASTERM_SEM_"}) {
         semctl(semaphore(prefix), 0, IPC_RMID);
+    }
+    FakePcsc::Reset();
+}
+
+namespace {
+std::vector<unsigned char> CaptureBytes(const std::string& file) {
+    std::ifstream in(std::string(std::getenv("IAS_TEST_SOURCE_DIR")) + "/tests/data/realcards/" +
+                     file);
+    std::string text, word;
+    while (in >> word) {
+        text += word;
+    }
+    const ZAZ::ByteVector bytes(text);
+    return std::vector<unsigned char>(bytes.begin(), bytes.end());
+}
+
+std::string Hex(const std::vector<unsigned char>& bytes) {
+    return ZAZ::ByteVector::ToHex(bytes.data(), bytes.size());
+}
+} // namespace
+
+// The version probe over a card answering with real EF.ATR/INFO captures: what
+// it reports, and the APDUs it spends (the MF, then each file selected with
+// its FCP and read whole with Le its size).
+TEST(CIasTerminalTest, VersionProbeOnRealEfAtrCaptures) {
+    const struct {
+        const char* capture;
+        ias::IasVersion version;
+    } rows[] = {
+        {"fr-cpx-issue2223/ef-atr-2f01.hex", ias::IAS_VERSION_IASECC}, // leading 80
+        {"iasecc-dual-id-one-cosmo-pr2281/ef-atr-2f01.hex", ias::IAS_VERSION_IASECC},
+    };
+    TempConfigRoot root;
+    root.Write("atr.cnf", "Card: Fake\nAtr: 3B00\nAtrMask: FFFF\n");
+    std::string reader = "Fake probe " + std::to_string(getpid());
+    const std::vector<unsigned char> dir = {0x61, 0x08, 0x4F, 0x06, 0xE8,
+                                            0x28, 0xBD, 0x08, 0x0F, 0x01};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.capture);
+        const std::vector<unsigned char> atr = CaptureBytes(row.capture);
+        FakePcsc::Reset();
+        g_fake.eventState = SCARD_STATE_PRESENT;
+        g_fake.eventAtr = {0x3B, 0x00};
+        const std::vector<unsigned char>* selected = nullptr;
+        g_fake.respond = [&](const std::vector<unsigned char>& c) -> std::vector<unsigned char> {
+            if (c[1] == 0xA4 && c[5] == 0x2F) {
+                selected = c[6] == 0x00 ? &dir : &atr;
+                const auto size = static_cast<unsigned char>(selected->size());
+                return {0x62, 0x07, 0x82, 0x01, 0x01, 0x80, 0x02, 0x00, size, 0x90, 0x00};
+            }
+            std::vector<unsigned char> answer;
+            if (c[1] == 0xB0 && selected != nullptr) {
+                answer = *selected;
+            }
+            answer.insert(answer.end(), {0x90, 0x00});
+            return answer;
+        };
+        ias::IasVersion version = 7;
+        EXPECT_EQ(ias::IASGetVersion(&reader[0], version), ias::IAS_S_OK);
+        EXPECT_EQ(version, row.version);
+        std::vector<std::string> sent;
+        for (const auto& c : g_fake.sent) {
+            sent.push_back(Hex(c));
+        }
+        const std::string atrLe = Hex({static_cast<unsigned char>(atr.size())});
+        EXPECT_EQ(sent,
+                  (std::vector<std::string>{"00 A4 00 0C 02 3F 00 00 ", "00 A4 02 04 02 2F 00 00 ",
+                                            "00 B0 00 00 0A ", "00 A4 02 04 02 2F 01 00 ",
+                                            "00 B0 00 00 " + atrLe}));
+    }
+    for (const char* prefix : {"OBJLIST_SEM_", "SHMARKER_SEM_", "IASTERM_SEM_"}) {
+        semctl(semget(SYS_SemaphoreKey((prefix + reader).c_str()), 1, 0), 0, IPC_RMID);
     }
     FakePcsc::Reset();
 }
