@@ -10,10 +10,15 @@ namespace {
 using Kind = IAS::CCioAuthentication;
 using Password = IAS::CCioPasswordAuth;
 
+// The password `self` presents; null for a placeholder of another kind.
+const Password* PasswordOrNull(const CCioObject& self) {
+    return dynamic_cast<const Password*>(&InternalAs<Kind>(self));
+}
+
 // A placeholder of another kind answers as a password without attributes.
 const Password& PasswordOf(const CCioObject& self) {
     static const Password none;
-    const Password* password = dynamic_cast<const Password*>(&InternalAs<Kind>(self));
+    const Password* password = PasswordOrNull(self);
     return password != nullptr ? *password : none;
 }
 
@@ -74,7 +79,7 @@ int CCioPasswordAuth::maxLength() const {
 int CCioPasswordAuth::pwdReference() const {
     // A placeholder has no reference: 0, the DEFAULT, is one a real PIN has.
     return Guarded([&] {
-        const Password* password = dynamic_cast<const Password*>(&InternalAs<Kind>(*this));
+        const Password* password = PasswordOrNull(*this);
         return password != nullptr ? static_cast<int>(password->pwdReference()) : -1;
     });
 }
