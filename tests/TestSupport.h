@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <typeinfo>
 
@@ -58,6 +60,18 @@ inline std::string hexOf(const ZAZ::ByteVector& v) {
         s.pop_back();
     }
     return s;
+}
+
+/// The bytes of a real-card capture, a hex text file under tests/data/realcards.
+inline ZAZ::ByteVector realCard(const std::string& file) {
+    const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
+    std::ifstream in(std::string(source != nullptr ? source : ".") + "/tests/data/realcards/" +
+                     file);
+    std::string text, word;
+    while (in >> word) {
+        text += word + " ";
+    }
+    return ZAZ::ByteVector(text);
 }
 
 } // namespace testsupport

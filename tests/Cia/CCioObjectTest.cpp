@@ -6,15 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-
 namespace {
 using testsupport::failureOf;
 using testsupport::hexOf;
 using testsupport::kDecoding;
+using testsupport::realCard;
 using ZAZ::ByteVector;
 
 // The smallest concrete CIO: keeps its three attribute parts as bytes.
@@ -56,14 +52,6 @@ private:
     IAS::CCioObject* m_object;
 };
 
-ByteVector realCard(const char* file) {
-    const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
-    std::ifstream in(std::string(source != nullptr ? source : ".") + "/tests/data/realcards/" +
-                     file);
-    std::string hex((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::replace(hex.begin(), hex.end(), '\n', ' ');
-    return ByteVector(hex);
-}
 } // namespace
 
 TEST(CCioObjectTest, DecodesTheFrameAndCommonAttributes) {

@@ -1,10 +1,11 @@
 // EF.DIR, EF.OD, EF.CIAInfo and the last-update value decoded from bytes
 // through the public readers, re-encoded, and refused with the exact message.
+#include "TestSupport.h"
+
 #include <ias/ias.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -39,16 +40,6 @@ const char* const kUnsupported = "The data format is not supported.";
 const char* const kMissing = "Mandatory data member is missing.";
 const char* const kIllegal = "Illegal parameter in function call.";
 const char* const kUnknown = "An unknown error occurred.";
-
-std::string realCard(const std::string& file) {
-    std::ifstream in(std::string(std::getenv("IAS_TEST_SOURCE_DIR")) + "/tests/data/realcards/" +
-                     file);
-    std::string text, word;
-    while (in >> word) {
-        text += word + " ";
-    }
-    return text;
-}
 
 // Each template as "aid|label|path|53|73".
 std::string templates(const ias::CApplicationDirectoryFile& dir) {
@@ -98,7 +89,7 @@ TEST(ApplicationDirectoryFile, DecodesEncodesAndRefuses) {
     EXPECT_EQ(thrown([] { ias::CApplicationTemplate(ias::_HB("62 03 4F 01 01")); }), kDecoding);
     // real card: one PKCS#15 application, then zero padding to the file end
     ias::CApplicationDirectoryFile dir;
-    dir.load(ias::_HB(realCard("myeid-opensc-fuzz/ef-dir.hex")));
+    dir.load(ias::_HB(testsupport::realCard("myeid-opensc-fuzz/ef-dir.hex").toString()));
     EXPECT_EQ(templates(dir), "[A0 00 00 00 63 50 4B 43 53 2D 31 35|4D 79 45 49 44|3F 00 50 15||]");
 }
 
@@ -142,11 +133,12 @@ TEST(ObjectDirectoryFile, DecodesEncodesAndRefuses) {
     }
     // real cards, paths written out from the bytes
     ias::CObjectDirectoryFile od;
-    od.load(ias::_HB(realCard("myeid-opensc-fuzz/ef-od.hex")));
+    od.load(ias::_HB(testsupport::realCard("myeid-opensc-fuzz/ef-od.hex").toString()));
     EXPECT_EQ(entries(od), "(0 3F 00 50 15 44 02)(1 3F 00 50 15 44 04)(3 3F 00 50 15 44 07)"
                            "(4 3F 00 50 15 44 03)(5 3F 00 50 15 44 05)(7 3F 00 50 15 44 06)"
                            "(8 3F 00 50 15 44 01)");
-    od.load(ias::_HB(realCard("cardos5-vw-pki-card-a-opensc-fuzz/ef-od.hex")));
+    od.load(
+        ias::_HB(testsupport::realCard("cardos5-vw-pki-card-a-opensc-fuzz/ef-od.hex").toString()));
     EXPECT_EQ(entries(od), "(0 3F 00 50 15 44 01)(4 3F 00 50 15 44 41)(5 3F 00 50 15 44 51)"
                            "(7 3F 00 50 15 44 71)(8 3F 00 50 15 44 81)");
     EXPECT_EQ(od.cioFiles()[0].first, ias::CObjectDirectoryFile::PrivateKeys);
@@ -204,9 +196,9 @@ TEST(CiaInfoFile, DecodesEncodesAndRefuses) {
         {"30 0C 02 01 00 03 02 06 40 A5 03 01 01 00", kIllegal, false}, // last update BOOLEAN
         {"30 07 02 01 00 03 02 06", kTruncated, false},
         // real cards: trailing bytes after the element are not part of it
-        {realCard("cardos5-vw-pki-card-a-opensc-fuzz/tokeninfo.hex"),
+        {testsupport::realCard("cardos5-vw-pki-card-a-opensc-fuzz/tokeninfo.hex").toString(),
          "v0 sn[07 11 51 12 50] m[Volkswagen AG] l[VW PKI Card] f8" + empty, false},
-        {realCard("myeid-opensc-fuzz/tokeninfo.hex"),
+        {testsupport::realCard("myeid-opensc-fuzz/tokeninfo.hex").toString(),
          "v0 sn[00 00 00 55 00 30 05 07 56 58] m[Aventra Ltd.] l[MyEID] f12"
          " alg(1,4225,05 00,48,2 16 840 1 101 3 4 1 1,0)"
          " alg(2,4226,05 00,48,2 16 840 1 101 3 4 1 2,0)"

@@ -20,7 +20,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -29,6 +28,7 @@
 namespace {
 using testsupport::failureOf;
 using testsupport::hexOf;
+using testsupport::realCard;
 using ZAZ::ByteVector;
 using DataFile = IAS::CCryptoInfoObjectFile<IAS::CCioDataContainer>;
 using AuthFile = IAS::CCryptoInfoObjectFile<IAS::CCioAuthentication>;
@@ -40,15 +40,6 @@ const char* const kOpaque = "30 1E 30 04 03 02 06 40 30 0E 0C 03 61 70 70 06 03 
 const char* const kIso = "A0 0B 30 04 03 02 06 40 A1 03 16 01 78";
 // oidDO [1]: no factory, skipped.
 const char* const kOid = "A1 02 30 00";
-
-ByteVector realCard(const char* file) {
-    const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
-    std::ifstream in(std::string(source != nullptr ? source : ".") + "/tests/data/realcards/" +
-                     file);
-    std::string hex(std::istreambuf_iterator<char>(in), {});
-    std::replace(hex.begin(), hex.end(), '\n', ' ');
-    return ByteVector(hex);
-}
 
 template <class F> std::string publicFailure(F&& f) {
     try {

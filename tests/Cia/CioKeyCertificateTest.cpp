@@ -10,16 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 
 namespace {
 using ciotest::hex32;
 using testsupport::hexOf;
+using testsupport::realCard;
 using ZAZ::ByteVector;
 
 std::string ids(const std::vector<IAS::CCioCredentialIdentifier>& list) {
@@ -271,15 +268,6 @@ TEST(CioCertificateTest, X509Certificates) {
 }
 
 namespace {
-ByteVector realCard(const std::string& file) {
-    const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
-    std::ifstream in(std::string(source != nullptr ? source : ".") + "/tests/data/realcards/" +
-                     file);
-    std::string hex((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::replace(hex.begin(), hex.end(), '\n', ' ');
-    return ByteVector(hex);
-}
-
 // Each element of a real directory file against its summary written out by
 // hand ("(none)" for kinds without a factory), and decoded again from its
 // encoding to the same summary.

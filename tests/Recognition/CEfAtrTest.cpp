@@ -1,25 +1,10 @@
 #include "Recognition/CEfAtr.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <string>
-
-namespace {
+using testsupport::realCard;
 using ZAZ::ByteVector;
-
-ByteVector realCard(const std::string& file) {
-    const char* source = std::getenv("IAS_TEST_SOURCE_DIR");
-    std::ifstream in(std::string(source != nullptr ? source : ".") + "/tests/data/realcards/" +
-                     file);
-    std::string text, word;
-    while (in >> word) {
-        text += word + " ";
-    }
-    return ByteVector(text);
-}
-} // namespace
 
 TEST(CEfAtrTest, FindsTheDataObjectsAfterACategoryIndicator) {
     // A French CPx card's EF.ATR/INFO opens with 80: read as a tag, its length

@@ -15,8 +15,7 @@
 #include <sys/sem.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -84,114 +83,89 @@ TEST(CIasTerminalTest, AnotherThreadWaitsForTheOutermostRelease) {
     EXPECT_EQ(g_fake.beginCalls, 2); // its own transaction
 }
 
-// A probe whose reader lock could not be given back (its semaphore went away
-// during the last read) must not report success.
-TEST(CIasTerminalTest, ProbeFailsWhenItsReaderLockCannotBeReleased) {
-    TempConfigRoot root;
-    root.Write("atr.cnf", "Card: Fake\nAtr: 3B00\nAtrMask: FFFF\n");
-    std::string reader = "Fake probe " + std::to_string(getpid());
-    const auto semaphore = [&reader](const char* prefix) {
-        return semget(SYS_SemaphoreKey((prefix + reader).c_str()), 1, 0);
-    };
-    FakePcsc::Reset();
-    g_fake.eventState = SCARD_STATE_PRESENT;
-    g_fake.eventAtr = {0x3B, 0x00};
-    // EF.DIR with an IAS application, then EF.ATR/INFO: both selected with
-    // their FCP and read whole.
-    std::vector<unsigned char> file = {0x61, 0x08, 0x4F, 0x06, 0xE8, 0x28, 0xBD, 0x08, 0x0F, 0x01};
-    g_fake.respond = [&](const std::vector<unsigned char>& c) -> std::vector<unsigned char> {
-        if (c[1] == 0xA4 && c[3] == 0x04) {
-            return {0x62, 0x07, 0x82, 0x01, 0x01, 0x80, 0x02, 0x00, 0x0A, 0x90, 0x00};
-        }
-        if (c[1] != 0xB0) {
-            return {0x90, 0x00};
-        }
-        std::vector<unsigned char> answer = file;
-        answer.insert(answer.end(), {0x90, 0x00});
-        if (file[0] == 0x78) {
-            semctl(semaphore("IASTERM_SEM_"), 0, IPC_RMID);
-        }
-        file = {0x78, 0x08, 0x06, 0x06, 0x2B, 0x81, 0x22, 0xF8, 0x78, 0x02};
-        return answer;
-    };
-    ias::IasVersion version = 7;
-    EXPECT_EQ(failureOf([&] { ias::IASGetVersion(&reader[0], version); }),
-              "Semaphore unlocking error.");
-    EXPECT_EQ(version, 7u);
-    for (const char* prefix : {"OBJLIST_SEM_", "SHMARKER_SEM_", "IASTERM_SEM_"}) {
-        semctl(semaphore(prefix), 0, IPC_RMID);
-    }
-    FakePcsc::Reset();
-}
-
 namespace {
-std::vector<unsigned char> CaptureBytes(const std::string& file) {
-    std::ifstream in(std::string(std::getenv("IAS_TEST_SOURCE_DIR")) + "/tests/data/realcards/" +
-                     file);
-    std::string text, word;
-    while (in >> word) {
-        text += word;
-    }
-    const ZAZ::ByteVector bytes(text);
-    return std::vector<unsigned char>(bytes.begin(), bytes.end());
-}
-
-std::string Hex(const std::vector<unsigned char>& bytes) {
-    return ZAZ::ByteVector::ToHex(bytes.data(), bytes.size());
-}
-} // namespace
-
-// The version probe over a card answering with real EF.ATR/INFO captures: what
-// it reports, and the APDUs it spends (the MF, then each file selected with
-// its FCP and read whole with Le its size).
-TEST(CIasTerminalTest, VersionProbeOnRealEfAtrCaptures) {
-    const struct {
-        const char* capture;
-        ias::IasVersion version;
-    } rows[] = {
-        {"fr-cpx-issue2223/ef-atr-2f01.hex", ias::IAS_VERSION_IASECC}, // leading 80
-        {"iasecc-dual-id-one-cosmo-pr2281/ef-atr-2f01.hex", ias::IAS_VERSION_IASECC},
-    };
-    TempConfigRoot root;
-    root.Write("atr.cnf", "Card: Fake\nAtr: 3B00\nAtrMask: FFFF\n");
-    std::string reader = "Fake probe " + std::to_string(getpid());
-    const std::vector<unsigned char> dir = {0x61, 0x08, 0x4F, 0x06, 0xE8,
-                                            0x28, 0xBD, 0x08, 0x0F, 0x01};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.capture);
-        const std::vector<unsigned char> atr = CaptureBytes(row.capture);
+// A card of this process's own reader, recognised as "Fake", that answers the
+// version probe: EF.DIR (2F00) with an IAS application and an EF.ATR/INFO
+// (2F01) of the test's choosing, each selected with its FCP.
+class ProbeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_root.Write("atr.cnf", "Card: Fake\nAtr: 3B00\nAtrMask: FFFF\n");
         FakePcsc::Reset();
         g_fake.eventState = SCARD_STATE_PRESENT;
         g_fake.eventAtr = {0x3B, 0x00};
-        const std::vector<unsigned char>* selected = nullptr;
-        g_fake.respond = [&](const std::vector<unsigned char>& c) -> std::vector<unsigned char> {
-            if (c[1] == 0xA4 && c[5] == 0x2F) {
-                selected = c[6] == 0x00 ? &dir : &atr;
-                const auto size = static_cast<unsigned char>(selected->size());
-                return {0x62, 0x07, 0x82, 0x01, 0x01, 0x80, 0x02, 0x00, size, 0x90, 0x00};
-            }
+    }
+    void TearDown() override {
+        for (const char* prefix : {"OBJLIST_SEM_", "SHMARKER_SEM_", "IASTERM_SEM_"}) {
+            semctl(semaphore(prefix), 0, IPC_RMID);
+        }
+        FakePcsc::Reset();
+    }
+    int semaphore(const char* prefix) const {
+        return semget(SYS_SemaphoreKey((prefix + m_reader).c_str()), 1, 0);
+    }
+    // `onAtrRead` runs as the card answers the READ BINARY of EF.ATR/INFO.
+    void serve(const ZAZ::ByteVector& atr, std::function<void()> onAtrRead = nullptr) {
+        m_atr.assign(atr.begin(), atr.end());
+        g_fake.respond = [this, onAtrRead](const std::vector<unsigned char>& c) {
             std::vector<unsigned char> answer;
-            if (c[1] == 0xB0 && selected != nullptr) {
-                answer = *selected;
+            if (c[1] == 0xA4 && c[5] == 0x2F) {
+                m_selected = c[6] == 0x00 ? &m_dir : &m_atr;
+                const auto size = static_cast<unsigned char>(m_selected->size());
+                answer = {0x62, 0x07, 0x82, 0x01, 0x01, 0x80, 0x02, 0x00, size};
+            } else if (c[1] == 0xB0 && m_selected != nullptr) {
+                answer = *m_selected;
+                if (m_selected == &m_atr && onAtrRead) {
+                    onAtrRead();
+                }
             }
             answer.insert(answer.end(), {0x90, 0x00});
             return answer;
         };
+    }
+
+    TempConfigRoot m_root;
+    std::string m_reader = "Fake probe " + std::to_string(getpid());
+    const std::vector<unsigned char> m_dir = {0x61, 0x08, 0x4F, 0x06, 0xE8,
+                                              0x28, 0xBD, 0x08, 0x0F, 0x01};
+    std::vector<unsigned char> m_atr;
+    const std::vector<unsigned char>* m_selected = nullptr;
+};
+} // namespace
+
+// A probe whose reader lock could not be given back (its semaphore went away
+// during the last read) must not report success.
+TEST_F(ProbeTest, FailsWhenItsReaderLockCannotBeReleased) {
+    serve(ZAZ::ByteVector("78 08 06 06 2B 81 22 F8 78 02"),
+          [this] { semctl(semaphore("IASTERM_SEM_"), 0, IPC_RMID); });
+    ias::IasVersion version = 7;
+    EXPECT_EQ(failureOf([&] { ias::IASGetVersion(&m_reader[0], version); }),
+              "Semaphore unlocking error.");
+    EXPECT_EQ(version, 7u);
+}
+
+// The version probe over real EF.ATR/INFO captures: what it reports, and the
+// APDUs it spends (the MF, then each file selected with its FCP and read whole
+// with Le its size).
+TEST_F(ProbeTest, ReportsTheVersionOfRealEfAtrCaptures) {
+    for (const char* capture : {"fr-cpx-issue2223/ef-atr-2f01.hex", // leading 80
+                                "iasecc-dual-id-one-cosmo-pr2281/ef-atr-2f01.hex"}) {
+        SCOPED_TRACE(capture);
+        g_fake.sent.clear();
+        m_selected = nullptr;
+        const ZAZ::ByteVector atr = realCard(capture);
+        serve(atr);
         ias::IasVersion version = 7;
-        EXPECT_EQ(ias::IASGetVersion(&reader[0], version), ias::IAS_S_OK);
-        EXPECT_EQ(version, row.version);
+        EXPECT_EQ(ias::IASGetVersion(&m_reader[0], version), ias::IAS_S_OK);
+        EXPECT_EQ(version, ias::IAS_VERSION_IASECC);
         std::vector<std::string> sent;
         for (const auto& c : g_fake.sent) {
-            sent.push_back(Hex(c));
+            sent.push_back(ZAZ::ByteVector::ToHex(c.data(), c.size()));
         }
-        const std::string atrLe = Hex({static_cast<unsigned char>(atr.size())});
+        const auto le = static_cast<unsigned char>(atr.size());
         EXPECT_EQ(sent,
                   (std::vector<std::string>{"00 A4 00 0C 02 3F 00 00 ", "00 A4 02 04 02 2F 00 00 ",
                                             "00 B0 00 00 0A ", "00 A4 02 04 02 2F 01 00 ",
-                                            "00 B0 00 00 " + atrLe}));
+                                            "00 B0 00 00 " + ZAZ::ByteVector::ToHex(&le, 1)}));
     }
-    for (const char* prefix : {"OBJLIST_SEM_", "SHMARKER_SEM_", "IASTERM_SEM_"}) {
-        semctl(semget(SYS_SemaphoreKey((prefix + reader).c_str()), 1, 0), 0, IPC_RMID);
-    }
-    FakePcsc::Reset();
 }
