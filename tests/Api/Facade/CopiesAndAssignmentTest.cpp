@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,46 +44,39 @@ TEST(CopiesAndAssignment, ListedObjectsCopyOwnTheirDataAndForeignReadersAreRefus
 // What an exported directory file answers for a choice it has no class for:
 // code 0 and the kind's text, or code 1, the file's text and the choice.
 TEST(CopiesAndAssignment, RefusalsOfKindsWithoutAnExportedClass) {
-    struct Row {
-        std::function<void()> refuse;
+    const auto prk = &ias::RefuseKind<IAS::CCioPrivateKey>;
+    const auto puk = &ias::RefuseKind<IAS::CCioPublicKey>;
+    const auto cert = &ias::RefuseKind<IAS::CCioCertificate>;
+    const struct {
+        void (*refuse)(int);
+        int choice;
         const char* text; // "code/sw text"
-    };
-    const Row rows[] = {
-        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(0); }, "0/0 EC Private Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(2); }, "0/0 DSA Private Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(3); }, "0/0 KEA Private Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(4); },
-         "0/0 Generic Private Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPrivateKey>(5); },
-         "1/5 Invalid private key type encountered"},
-        {[] { ias::RefuseKind<IAS::CCioPublicKey>(0); }, "0/0 EC Public Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPublicKey>(2); }, "0/0 DSA Public Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPublicKey>(3); }, "0/0 KEA Public Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPublicKey>(4); },
-         "0/0 Generic Public Key type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioPublicKey>(9); }, "1/9 Invalid Public key type encountered"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(0); },
-         "0/0 X509 Attribute certificate type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(1); },
-         "0/0 Spki certificate type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(2); },
-         "0/0 PGP certificate type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(3); },
-         "0/0 Wtls certificate type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(4); },
-         "0/0 X9_68 certificate type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(5); }, "0/0 CV certificate type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(6); },
-         "0/0 Generic certificate type not supported"},
-        {[] { ias::RefuseKind<IAS::CCioCertificate>(7); },
-         "1/7 Invalid certificate type encountered"},
-        {[] { ias::RefuseKind<IAS::CCioDataContainer>(2); },
+    } rows[] = {
+        {prk, 0, "0/0 EC Private Key type not supported"},
+        {prk, 2, "0/0 DSA Private Key type not supported"},
+        {prk, 3, "0/0 KEA Private Key type not supported"},
+        {prk, 4, "0/0 Generic Private Key type not supported"},
+        {prk, 5, "1/5 Invalid private key type encountered"},
+        {puk, 0, "0/0 EC Public Key type not supported"},
+        {puk, 2, "0/0 DSA Public Key type not supported"},
+        {puk, 3, "0/0 KEA Public Key type not supported"},
+        {puk, 4, "0/0 Generic Public Key type not supported"},
+        {puk, 9, "1/9 Invalid Public key type encountered"},
+        {cert, 0, "0/0 X509 Attribute certificate type not supported"},
+        {cert, 1, "0/0 Spki certificate type not supported"},
+        {cert, 2, "0/0 PGP certificate type not supported"},
+        {cert, 3, "0/0 Wtls certificate type not supported"},
+        {cert, 4, "0/0 X9_68 certificate type not supported"},
+        {cert, 5, "0/0 CV certificate type not supported"},
+        {cert, 6, "0/0 Generic certificate type not supported"},
+        {cert, 7, "1/7 Invalid certificate type encountered"},
+        {&ias::RefuseKind<IAS::CCioDataContainer>, 2,
          "1/2 Invalid data container type encountered"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         try {
-            row.refuse();
+            row.refuse(row.choice);
             ADD_FAILURE() << "no refusal";
         } catch (const ias::CIASException& e) {
             EXPECT_EQ(e.errorClass(), ias::CIASException::IAS_ERR_LIBRARY);
