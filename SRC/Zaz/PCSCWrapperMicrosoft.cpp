@@ -8,6 +8,7 @@
 #include "Zaz/SCardCommException.h"
 #include "Zaz/TracePoint.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -289,9 +290,15 @@ unsigned long PCSCWrapperMicrosoft::Transmit(const ByteVector& command, ByteVect
         m_cardHandle, m_activeProtocol == SCARD_PROTOCOL_T0 ? &kPciT0 : &kPciT1, command.data(),
         static_cast<DWORD>(command.size()), nullptr, response.data(), &received);
     // Not after secure messaging, nor between the pieces of a chain, which
-    // the SELECT would end: it follows the last piece.
-    if (IsPinCommand(command) && (command[0] & (0x0C | 0x10)) == 0) {
-        SendPinOverwrite(command[4]);
+    // the SELECT would end: it follows the last piece, as long as the longest.
+    if (IsPinCommand(command) && (command[0] & 0x0C) == 0) {
+        const unsigned char lc = std::max(m_pinChainLc, command[4]);
+        if ((command[0] & 0x10) != 0) {
+            m_pinChainLc = lc;
+        } else {
+            m_pinChainLc = 0;
+            SendPinOverwrite(lc);
+        }
     }
     if (rv == SCARD_S_SUCCESS) {
         response.resize(received < static_cast<DWORD>(maxLength) ? ToLength(received) : maxLength);

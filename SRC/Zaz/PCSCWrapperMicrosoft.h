@@ -83,6 +83,7 @@ private:
     SCARDCONTEXT m_context = 0;
     SCARDHANDLE m_cardHandle = 0;
     bool m_ownsHandle = true;
+    unsigned char m_pinChainLc = 0; // longest piece of the PIN command chain under way
 };
 
 } // namespace ZAZ

@@ -196,9 +196,15 @@ TEST_F(FakePcscTest, TransmitFailuresAndTheOverwriteThatFollowsAnyway) {
     ByteVector response("FF FF FF FF FF FF");
     wrapper.Transmit(ByteVector("00 B0 00 00 00"), response, 3);
     EXPECT_EQ(response, ByteVector("01 02 90")); // cut to what the card sent, at most 3
-    g_fake.sent.clear(); // a piece of a chain is not followed: the SELECT would end the chain
-    wrapper.Transmit(ByteVector("10 20 00 81 02 31 32"), response, 258);
+    // A piece of a chain is not followed, since the SELECT would end the chain;
+    // the last piece is, by an overwrite as long as the longest piece.
+    g_fake.sent.clear();
+    wrapper.Transmit(ByteVector("10 20 00 81 03 31 32 33"), response, 258);
     EXPECT_EQ(g_fake.sent.size(), 1u);
+    wrapper.Transmit(ByteVector("00 20 00 81 02 34 35"), response, 258);
+    ASSERT_EQ(g_fake.sent.size(), 3u);
+    EXPECT_EQ(ByteVector(g_fake.sent[2].data(), static_cast<int>(g_fake.sent[2].size())),
+              ByteVector("00 A4 02 00 03 00 00 00 00"));
 
     for (unsigned long code : {0x80100068ul, 0x80100069ul}) {
         SCOPED_TRACE(code);
