@@ -1,4 +1,5 @@
-// The reader lock of CIasTerminal over the fake client library.
+// CIasTerminal's reader lock, and the probe and loads that rest on it, over
+// the fake client library.
 #include "FakePcsc.h"
 
 #include "TestSupport.h"
@@ -8,14 +9,16 @@
 #include "Zaz/SysSemaphore.h"
 #include "Zaz/TempConfigRoot.h"
 
-#include <ias/IASEntry.h>
+#include <ias/ias.h>
 
 #include <gtest/gtest.h>
 
 #include <sys/sem.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -84,10 +87,10 @@ TEST(CIasTerminalTest, AnotherThreadWaitsForTheOutermostRelease) {
 }
 
 namespace {
-// A card of this process's own reader, recognised as "Fake", that answers the
-// version probe: EF.DIR (2F00) with an IAS application and an EF.ATR/INFO
-// (2F01) of the test's choosing, each selected with its FCP.
-class ProbeTest : public ::testing::Test {
+// A card in a reader of this process's own, recognised as "Fake" (ATR 3B 00),
+// serving transparent files by identifier: a SELECT whose data ends with one
+// selects it (3F00, the MF, holds nothing) and answers its FCP when asked.
+class FakeCardTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_root.Write("atr.cnf", "Card: Fake\nAtr: 3B00\nAtrMask: FFFF\n");
@@ -104,40 +107,64 @@ protected:
     int semaphore(const char* prefix) const {
         return semget(SYS_SemaphoreKey((prefix + m_reader).c_str()), 1, 0);
     }
-    // `onAtrRead` runs as the card answers the READ BINARY of EF.ATR/INFO.
-    void serve(const ZAZ::ByteVector& atr, std::function<void()> onAtrRead = nullptr) {
-        m_atr.assign(atr.begin(), atr.end());
-        g_fake.respond = [this, onAtrRead](const std::vector<unsigned char>& c) {
+    // `onRead` runs as the card answers a READ BINARY of file `fid`. When
+    // `m_intruder` is set, another client selects that file after every
+    // command sent outside a transaction, as pcscd would let it.
+    void serve(std::function<void(unsigned fid)> onRead = nullptr) {
+        g_fake.respond = [this, onRead](const std::vector<unsigned char>& c) {
             std::vector<unsigned char> answer;
-            if (c[1] == 0xA4 && c[5] == 0x2F) {
-                m_selected = c[6] == 0x00 ? &m_dir : &m_atr;
-                const auto size = static_cast<unsigned char>(m_selected->size());
-                answer = {0x62, 0x07, 0x82, 0x01, 0x01, 0x80, 0x02, 0x00, size};
-            } else if (c[1] == 0xB0 && m_selected != nullptr) {
-                answer = *m_selected;
-                if (m_selected == &m_atr && onAtrRead) {
-                    onAtrRead();
+            const auto file = m_files.find(m_selected);
+            if (c[1] == 0xA4 && c.size() > 6) {
+                m_selected = c[3 + c[4]] << 8 | c[4 + c[4]];
+                const auto f = m_files.find(m_selected);
+                if (c[3] == 0x04 && f != m_files.end()) {
+                    const auto size = static_cast<unsigned char>(f->second.size());
+                    const auto high = static_cast<unsigned char>(f->second.size() >> 8);
+                    answer = {0x62, 0x07, 0x82, 0x01, 0x01, 0x80, 0x02, high, size};
+                }
+            } else if (c[1] == 0xB0 && file != m_files.end()) {
+                const std::size_t offset =
+                    std::min<std::size_t>(c[2] << 8 | c[3], file->second.size());
+                const std::size_t count = std::min<std::size_t>(c[4], file->second.size() - offset);
+                answer.assign(file->second.begin() + offset, file->second.begin() + offset + count);
+                if (onRead) {
+                    onRead(m_selected);
                 }
             }
             answer.insert(answer.end(), {0x90, 0x00});
+            if (m_intruder != 0 && g_fake.beginCalls == g_fake.endCalls) {
+                m_selected = m_intruder;
+            }
             return answer;
         };
     }
+    std::vector<std::string> sent() const {
+        std::vector<std::string> out;
+        for (const auto& c : g_fake.sent) {
+            out.push_back(ZAZ::ByteVector::ToHex(c.data(), c.size()));
+        }
+        return out;
+    }
 
     TempConfigRoot m_root;
-    std::string m_reader = "Fake probe " + std::to_string(getpid());
-    const std::vector<unsigned char> m_dir = {0x61, 0x08, 0x4F, 0x06, 0xE8,
-                                              0x28, 0xBD, 0x08, 0x0F, 0x01};
-    std::vector<unsigned char> m_atr;
-    const std::vector<unsigned char>* m_selected = nullptr;
+    std::string m_reader = "Fake card " + std::to_string(getpid());
+    // EF.DIR with an IAS application.
+    std::map<unsigned, std::vector<unsigned char>> m_files = {
+        {0x2F00, {0x61, 0x08, 0x4F, 0x06, 0xE8, 0x28, 0xBD, 0x08, 0x0F, 0x01}}};
+    unsigned m_selected = 0x3F00;
+    unsigned m_intruder = 0;
 };
 } // namespace
 
 // A probe whose reader lock could not be given back (its semaphore went away
 // during the last read) must not report success.
-TEST_F(ProbeTest, FailsWhenItsReaderLockCannotBeReleased) {
-    serve(ZAZ::ByteVector("78 08 06 06 2B 81 22 F8 78 02"),
-          [this] { semctl(semaphore("IASTERM_SEM_"), 0, IPC_RMID); });
+TEST_F(FakeCardTest, ProbeFailsWhenItsReaderLockCannotBeReleased) {
+    m_files[0x2F01] = {0x78, 0x08, 0x06, 0x06, 0x2B, 0x81, 0x22, 0xF8, 0x78, 0x02};
+    serve([this](unsigned fid) {
+        if (fid == 0x2F01) {
+            semctl(semaphore("IASTERM_SEM_"), 0, IPC_RMID);
+        }
+    });
     ias::IasVersion version = 7;
     EXPECT_EQ(failureOf([&] { ias::IASGetVersion(&m_reader[0], version); }),
               "Semaphore unlocking error.");
@@ -147,25 +174,53 @@ TEST_F(ProbeTest, FailsWhenItsReaderLockCannotBeReleased) {
 // The version probe over real EF.ATR/INFO captures: what it reports, and the
 // APDUs it spends (the MF, then each file selected with its FCP and read whole
 // with Le its size).
-TEST_F(ProbeTest, ReportsTheVersionOfRealEfAtrCaptures) {
+TEST_F(FakeCardTest, ProbeReportsTheVersionOfRealEfAtrCaptures) {
+    serve();
     for (const char* capture : {"fr-cpx-issue2223/ef-atr-2f01.hex", // leading 80
                                 "iasecc-dual-id-one-cosmo-pr2281/ef-atr-2f01.hex"}) {
         SCOPED_TRACE(capture);
         g_fake.sent.clear();
-        m_selected = nullptr;
         const ZAZ::ByteVector atr = realCard(capture);
-        serve(atr);
+        m_files[0x2F01].assign(atr.data(), atr.data() + atr.size());
         ias::IasVersion version = 7;
         EXPECT_EQ(ias::IASGetVersion(&m_reader[0], version), ias::IAS_S_OK);
         EXPECT_EQ(version, ias::IAS_VERSION_IASECC);
-        std::vector<std::string> sent;
-        for (const auto& c : g_fake.sent) {
-            sent.push_back(ZAZ::ByteVector::ToHex(c.data(), c.size()));
-        }
         const auto le = static_cast<unsigned char>(atr.size());
-        EXPECT_EQ(sent,
+        EXPECT_EQ(sent(),
                   (std::vector<std::string>{"00 A4 00 0C 02 3F 00 00 ", "00 A4 02 04 02 2F 00 00 ",
                                             "00 B0 00 00 0A ", "00 A4 02 04 02 2F 01 00 ",
                                             "00 B0 00 00 " + ZAZ::ByteVector::ToHex(&le, 1)}));
     }
+}
+
+// Another client selecting its own file whenever no transaction holds the
+// card: between open() and load(), and between the chunks of a load. The load
+// still returns this file whole, every command of it inside one transaction.
+TEST_F(FakeCardTest, LoadReturnsItsOwnFileWhateverAnotherClientSelects) {
+    std::vector<unsigned char> own(300);
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        own[i] = static_cast<unsigned char>(i);
+    }
+    m_files[0x5031] = own;
+    m_files[0x5032] = std::vector<unsigned char>(300, 0xEE);
+    m_intruder = 0x5032;
+    serve();
+    void* context = nullptr;
+    ASSERT_EQ(ias::IASInitialize(&context), ias::IAS_S_OK);
+    ias::CIASCard card;
+    ASSERT_EQ(ias::IASConnectA(context, &m_reader[0], card), ias::IAS_S_OK);
+    ias::CCiaPath path;
+    path.setEfidOrPath(ias::_HB("3F005031"));
+    ias::CCiaFile file(card, path);
+    const int beginsBefore = g_fake.beginCalls;
+    g_fake.sent.clear();
+    file.load();
+    const ias::CBlob content = file;
+    EXPECT_EQ(ZAZ::ByteVector::ToHex(content.data(), content.size()),
+              ZAZ::ByteVector::ToHex(own.data(), own.size()));
+    EXPECT_EQ(g_fake.beginCalls, beginsBefore + 1);
+    EXPECT_EQ(sent(),
+              (std::vector<std::string>{"00 A4 00 0C 02 3F 00 00 ", "00 A4 02 0C 02 50 31 00 ",
+                                        "00 B0 00 00 E7 ", "00 B0 00 E7 45 "}));
+    EXPECT_EQ(ias::IASFinalize(context), ias::IAS_S_OK);
 }
