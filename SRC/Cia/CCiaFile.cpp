@@ -1,9 +1,12 @@
 #include "Cia/CCiaFile.h"
 
 #include "Asn1/ByteReader.h"
+#include "Asn1/TagClass.h"
 #include "Card/CCiaFileRecord.h"
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/Messages.h"
+
+#include <limits>
 
 namespace IAS {
 
@@ -75,6 +78,20 @@ std::vector<IASSCU::CDerOctet> CCiaFile::splitElements(const ZAZ::ByteVectorBase
         elements.back().decodeFrom(in);
     }
     return elements;
+}
+
+int CCiaFile::choiceOf(const IASSCU::CDerOctet& element) {
+    switch (element.tagClass()) {
+    case IASSCU::Universal:
+        return -1;
+    case IASSCU::ContextSpecific:
+        if (element.tagNumber() > static_cast<unsigned int>(std::numeric_limits<int>::max())) {
+            ZAZ::fail(ZAZ::Msg::kDecodingError);
+        }
+        return static_cast<int>(element.tagNumber());
+    default:
+        ZAZ::fail(ZAZ::Msg::kDecodingError);
+    }
 }
 
 } // namespace IAS

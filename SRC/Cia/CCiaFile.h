@@ -46,6 +46,11 @@ public:
     /// once and handed on as it is. A malformed element raises the DER
     /// decoder's message.
     static std::vector<IASSCU::CDerOctet> splitElements(const ZAZ::ByteVectorBase& bytes);
+    /// The CHOICE value of an element of EF.OD or a directory file: -1
+    /// universal, n for a context tag [n]; application or private class, and
+    /// a tag number too large for a choice (it would wrap to a negative one),
+    /// are "Error encountered while decoding format.".
+    static int choiceOf(const IASSCU::CDerOctet& element);
 
 protected:
     /// Decodes `bytes` into the kind's state, replacing it only on success.

@@ -10,7 +10,6 @@
 
 #include <ias/Owned.h>
 
-#include <limits>
 #include <vector>
 
 namespace IAS {
@@ -18,25 +17,6 @@ namespace IAS {
 /// A CIO directory file: a run of CIO elements, each a CHOICE between an
 /// untagged SEQUENCE (choice -1) and alternatives tagged [n] (choice n).
 class CCioFile : public CCiaFile {
-public:
-    /// The CHOICE value of a directory-file element: -1 universal, n for a
-    /// context tag [n]; application or private class, and a tag number too
-    /// large for a choice (it would wrap to a negative one), are "Error
-    /// encountered while decoding format.".
-    static int choiceOf(const IASSCU::CDerOctet& element) {
-        switch (element.tagClass()) {
-        case IASSCU::Universal:
-            return -1;
-        case IASSCU::ContextSpecific:
-            if (element.tagNumber() > static_cast<unsigned int>(std::numeric_limits<int>::max())) {
-                throw ZAZ::CardFrameworkException(ZAZ::Msg::kDecodingError);
-            }
-            return static_cast<int>(element.tagNumber());
-        default:
-            throw ZAZ::CardFrameworkException(ZAZ::Msg::kDecodingError);
-        }
-    }
-
 protected:
     void parse(const ZAZ::ByteVectorBase& bytes) override = 0;
 };

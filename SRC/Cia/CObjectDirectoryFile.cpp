@@ -25,8 +25,7 @@ void CObjectDirectoryFile::parse(const ZAZ::ByteVectorBase& bytes) {
         const bool isPath = inner.tagClass() == IASSCU::Universal && inner.isConstructed() &&
                             inner.tagNumber() == 16;
         if (isPath) {
-            entries.emplace_back(static_cast<std::int32_t>(element.tagNumber()),
-                                 CCiaPath(inner.encoding()));
+            entries.emplace_back(choiceOf(element), CCiaPath(inner.encoding()));
         } else if (inner.tagClass() != IASSCU::ContextSpecific || inner.tagNumber() != 0) {
             malformed();
         }

@@ -115,7 +115,8 @@ TEST(ObjectDirectoryFile, DecodesEncodesAndRefuses) {
         {"80 02 40 01", kDecoding, ""},                                       // primitive
         {"A0 08 30 04 04 02 40 01 05 00", kDecoding, ""},                     // two inner elements
         {"60 06 30 04 04 02 40 01", kDecoding, ""},                           // application class
-        {"A0 03 04 01 00", kDecoding, ""}, // neither Path nor [0]
+        {"A0 03 04 01 00", kDecoding, ""},                         // neither Path nor [0]
+        {"BF 8F FF FF FF 7F 06 30 04 04 02 50 31", kDecoding, ""}, // [4294967295]: no int
         {"A0 06 30 04 04 02 40", kTruncated, ""},
     };
     for (const Row& r : rows) {
