@@ -98,7 +98,8 @@ void CCard::resetRetryCounter(std::uint8_t p1, std::uint8_t reference,
     transmit(CCardCommand(m_record->cla, 0x2C, p1, reference, data));
 }
 
-CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
+CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le,
+                              std::uint16_t endWarning) {
     CTerminal* terminal = m_record->terminal;
     if (terminal == nullptr) {
         throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
@@ -120,6 +121,9 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
                                       : static_cast<std::uint8_t>(copy.cla | kChainingBit);
         piece.assign(copy.data.data() + offset, length);
         terminal->transmit(cla, copy.ins, copy.p1, copy.p2, piece, last ? le : 0, received, sw);
+        if (last && endWarning != 0 && sw == endWarning) {
+            return CCardResponse(sw, received);
+        }
         if (!isSuccess(sw) && !isMoreData(sw)) {
             throw ZAZ::IsoException(sw, ZAZ::Msg::kIsoException);
         }
@@ -136,7 +140,7 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le) {
         const std::uint32_t available = result.sw & 0xFF;
         terminal->transmit(channel, kInsGetResponse, 0x00, 0x00, ZAZ::ByteVectorBase(),
                            available == 0 ? 256u : available, received, sw);
-        if (!isSuccess(sw) && !isMoreData(sw)) {
+        if (!isSuccess(sw) && !isMoreData(sw) && (endWarning == 0 || sw != endWarning)) {
             throw ZAZ::IsoException(sw, ZAZ::Msg::kIsoException);
         }
         result.data.append(received);

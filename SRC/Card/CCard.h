@@ -47,8 +47,10 @@ public:
                            const ZAZ::ByteVectorBase& data);
 
 protected:
-    /// One logical exchange; le is 0 (absent) or 1..256.
-    CCardResponse exchange(const CCardCommand& command, std::uint32_t le);
+    /// One logical exchange; le is 0 (absent) or 1..256. A final status word
+    /// equal to `endWarning` (when not 0) is returned with its data, not raised.
+    CCardResponse exchange(const CCardCommand& command, std::uint32_t le,
+                           std::uint16_t endWarning = 0);
 
 private:
     struct Record;

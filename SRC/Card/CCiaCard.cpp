@@ -323,11 +323,12 @@ ZAZ::ByteVector CCiaCard::readRange(std::uint16_t fileId, std::int32_t offset, s
         }();
         CCardResponse response;
         try {
-            response = transmit(command, le);
+            // 6282, end of file reached, may come with the file's last bytes.
+            response = exchange(command, le == 0 ? 256u : le, toEnd ? 0x6282 : 0);
         } catch (const ZAZ::IsoException& e) {
             failIfResetSince(resets);
-            if (toEnd && (e.sw() == 0x6B00 || e.sw() == 0x6282)) {
-                return result; // past the end, or nothing more at it
+            if (toEnd && e.sw() == 0x6B00) {
+                return result; // past the end
             }
             if (e.sw() == 0x6986) {
                 // No current file: the card lost the selection, perhaps to a
@@ -348,7 +349,7 @@ ZAZ::ByteVector CCiaCard::readRange(std::uint16_t fileId, std::int32_t offset, s
         result.append(response.data.data(), got);
         offset += got;
         remaining -= got;
-        if (remaining == 0 || (toEnd && got < chunk)) {
+        if (remaining == 0 || (toEnd && (got < chunk || response.sw == 0x6282))) {
             return result; // for a file of unknown size, a short answer is its end
         }
     }

@@ -362,7 +362,7 @@ TEST(CiaFile, EmptyAndUnsizedFiles) {
     terminal.expect("00 A4 00 0C 02 3F00 00", "9000");
     terminal.expect("00 A4 02 0C 02 4402 00", "9000");
     terminal.expect("00 B0 00 00 04", "30 06 04 01 9000");
-    terminal.expect("00 B0 00 04 04", "01 02 03 9000");
+    terminal.expect("00 B0 00 04 04", "01 02 03 6282"); // the end, with the last bytes
     unsized.load();
     EXPECT_EQ(unsized.content(), ZAZ::ByteVector("30 06 04 01 01 02 03"));
     EXPECT_TRUE(terminal.done());
