@@ -24,15 +24,33 @@ bool isMoreData(std::uint16_t sw) {
     return (sw & 0xFF00) == 0x6100;
 }
 
+// Marks the end of a chain, however it ends. A chain of several pieces goes
+// out in one transaction: a command of another application between two
+// pieces would end the chain, and the card would take the tail for a whole
+// (truncated) command.
 class ChainMark {
 public:
-    explicit ChainMark(CTerminal& terminal) : m_terminal(terminal) {}
-    ~ChainMark() { m_terminal.setChainContinues(false); }
+    ChainMark(CTerminal& terminal, bool pieces) : m_terminal(terminal), m_transaction(pieces) {
+        if (m_transaction) {
+            m_terminal.beginTransaction();
+        }
+    }
+    ~ChainMark() {
+        m_terminal.setChainContinues(false);
+        if (m_transaction) {
+            try {
+                m_terminal.endTransaction();
+            } catch (...) {
+                // The exchange's own outcome is the one to report.
+            }
+        }
+    }
     ChainMark(const ChainMark&) = delete;
     ChainMark& operator=(const ChainMark&) = delete;
 
 private:
     CTerminal& m_terminal;
+    bool m_transaction;
 };
 } // namespace
 
@@ -110,9 +128,8 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le,
     ZAZ::ByteVector piece;
     ZAZ::ByteVector received;
     std::uint16_t sw = 0;
-    // From the second piece on the terminal must not resend a piece: the mark
-    // ends with the chain, however it ends.
-    const ChainMark mark(*terminal);
+    // From the second piece on the terminal must not resend a piece.
+    const ChainMark mark(*terminal, total > kMaxPiece);
     do {
         const std::int32_t remaining = total - offset;
         const bool last = remaining <= kMaxPiece;

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -99,6 +100,10 @@ protected:
         g_fake.eventAtr = {0x3B, 0x00};
     }
     void TearDown() override {
+        if (m_context != nullptr) {
+            m_card.reset();
+            EXPECT_EQ(ias::IASFinalize(m_context), ias::IAS_S_OK);
+        }
         for (const char* prefix : {"OBJLIST_SEM_", "SHMARKER_SEM_", "IASTERM_SEM_"}) {
             semctl(semaphore(prefix), 0, IPC_RMID);
         }
@@ -132,11 +137,18 @@ protected:
                 }
             }
             answer.insert(answer.end(), {0x90, 0x00});
+            m_held.push_back(g_fake.beginCalls > g_fake.endCalls);
             if (m_intruder != 0 && g_fake.beginCalls == g_fake.endCalls) {
                 m_selected = m_intruder;
             }
             return answer;
         };
+    }
+    void connect() {
+        ASSERT_EQ(ias::IASInitialize(&m_context), ias::IAS_S_OK);
+        ASSERT_EQ(ias::IASConnectA(m_context, &m_reader[0], *m_card), ias::IAS_S_OK);
+        g_fake.sent.clear();
+        m_held.clear();
     }
     std::vector<std::string> sent() const {
         std::vector<std::string> out;
@@ -153,6 +165,9 @@ protected:
         {0x2F00, {0x61, 0x08, 0x4F, 0x06, 0xE8, 0x28, 0xBD, 0x08, 0x0F, 0x01}}};
     unsigned m_selected = 0x3F00;
     unsigned m_intruder = 0;
+    std::vector<bool> m_held; // whether a transaction held the card, a command each
+    void* m_context = nullptr;
+    std::unique_ptr<ias::CIASCard> m_card{new ias::CIASCard};
 };
 } // namespace
 
@@ -205,22 +220,29 @@ TEST_F(FakeCardTest, LoadReturnsItsOwnFileWhateverAnotherClientSelects) {
     m_files[0x5032] = std::vector<unsigned char>(300, 0xEE);
     m_intruder = 0x5032;
     serve();
-    void* context = nullptr;
-    ASSERT_EQ(ias::IASInitialize(&context), ias::IAS_S_OK);
-    ias::CIASCard card;
-    ASSERT_EQ(ias::IASConnectA(context, &m_reader[0], card), ias::IAS_S_OK);
+    connect();
     ias::CCiaPath path;
     path.setEfidOrPath(ias::_HB("3F005031"));
-    ias::CCiaFile file(card, path);
-    const int beginsBefore = g_fake.beginCalls;
+    ias::CCiaFile file(*m_card, path);
     g_fake.sent.clear();
+    m_held.clear();
     file.load();
     const ias::CBlob content = file;
     EXPECT_EQ(ZAZ::ByteVector::ToHex(content.data(), content.size()),
               ZAZ::ByteVector::ToHex(own.data(), own.size()));
-    EXPECT_EQ(g_fake.beginCalls, beginsBefore + 1);
+    EXPECT_EQ(m_held, std::vector<bool>(4, true));
     EXPECT_EQ(sent(),
               (std::vector<std::string>{"00 A4 00 0C 02 3F 00 00 ", "00 A4 02 0C 02 50 31 00 ",
                                         "00 B0 00 00 E7 ", "00 B0 00 E7 45 "}));
-    EXPECT_EQ(ias::IASFinalize(context), ias::IAS_S_OK);
+}
+
+// A PIN command of more than one piece: no other application's command can
+// come between its pieces, nor between the last and the PIN overwrite.
+TEST_F(FakeCardTest, ChainedPinCommandGoesOutInOneTransaction) {
+    serve();
+    connect();
+    const int begins = g_fake.beginCalls;
+    m_card->verify(0x81, ias::CBlob(std::string(300, '1')));
+    EXPECT_EQ(m_held, std::vector<bool>(3, true)); // two pieces and the overwrite
+    EXPECT_EQ(g_fake.beginCalls, begins + 1);
 }
