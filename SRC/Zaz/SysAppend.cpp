@@ -5,10 +5,20 @@
 #include <ctime>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int SYS_OpenForAppend(const std::string& path) {
-    return open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // O_NONBLOCK: opening a FIFO for writing must not wait for a reader.
+    const int fd = open(path.c_str(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid())) {
+        close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
 }
 
 bool SYS_AppendToFile(const std::string& path, const char* data, std::size_t size) {

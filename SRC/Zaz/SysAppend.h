@@ -6,8 +6,10 @@
 #include <string>
 
 /// Opens a log file for appending, creating it readable by its owner only.
-/// A symbolic link in the last place is refused: the file often sits in a
-/// directory that others can write to. A descriptor, or -1.
+/// The file often sits in a directory that others can write to, so a
+/// symbolic link in the last place, anything but a regular file (a FIFO
+/// would block the writer), and a file of another user are refused.
+/// A descriptor, or -1.
 int SYS_OpenForAppend(const std::string& path);
 
 /// Appends the bytes to the file; false when it could not be opened or not all

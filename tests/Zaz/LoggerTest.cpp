@@ -142,6 +142,20 @@ TEST_F(LoggerTest, LogFileIsPrivateAndNeverFollowsALink) {
     Create()->Log(1, "line");
     EXPECT_FALSE(SYS_AppendToFile(logPath, "raw", 3));
     EXPECT_EQ(ReadFile(root / "target"), "keep");
+    // A FIFO put there is refused at once, not waited on for a reader.
+    std::filesystem::remove(logPath);
+    ASSERT_EQ(mkfifo(logPath.c_str(), 0666), 0);
+    EXPECT_EQ(WaitChild(StartChild([&] {
+                  alarm(5);
+                  return SYS_AppendToFile(logPath, "raw", 3) ? 1 : 0;
+              })),
+              0);
+    // So is a file another user created beforehand (root can make one).
+    std::filesystem::remove(logPath);
+    root.Write("out.log", "");
+    if (getuid() == 0 && chown(logPath.c_str(), 65534, 65534) == 0) {
+        EXPECT_FALSE(SYS_AppendToFile(logPath, "raw", 3));
+    }
 }
 
 TEST_F(LoggerTest, StandardErrorColoursOnlyOnColourTerminals) {
