@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <mutex>
 #include <sys/ipc.h>
 #include <sys/sem.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +26,18 @@ constexpr key_t kKeyForZeroFold = 0x305A415A;
 // may be locking: only ever read or replaced whole, under the mutex.
 std::mutex g_settingsMutex;
 SYS_SemaphoreSettings g_settings = {kDefaultMaxAttempts, kDefaultTimeOutSeconds};
+
+// The thread of this process that holds, or is breaking into, each
+// semaphore. The semaphore's last pid tells processes apart but not threads,
+// so without this a stuck thread's late release would free the hold of the
+// thread of the same process that broke it.
+std::mutex g_holdersMutex;
+std::map<int, std::thread::id> g_holders;
+
+void SetHolder(int id) {
+    std::lock_guard<std::mutex> guard(g_holdersMutex);
+    g_holders[id] = std::this_thread::get_id();
+}
 
 void ReadSettingsFrom(std::FILE* file, SYS_SemaphoreSettings& settings) {
     char word[256];
@@ -125,6 +139,7 @@ int SYS_SemaphoreLock(int id) {
             }
         }
         if (rc == 0) {
+            SetHolder(id);
             return 0;
         }
         if (errno != EAGAIN || retries >= settings.maxAttempts + 1) {
@@ -135,6 +150,7 @@ int SYS_SemaphoreLock(int id) {
         // neither the stuck holder's exit nor (see Unlock) its late release
         // can add a second unit; it leaves this process as the last one to
         // have touched the semaphore, which the stuck holder's Unlock sees.
+        SetHolder(id); // before the stuck holder, if it is a thread of ours, can release
         semctl(id, 0, SETVAL, 1);
         ++retries;
     }
@@ -148,8 +164,13 @@ int SYS_SemaphoreUnlock(int id) {
     if (last < 0) {
         return -1;
     }
-    if (last != getpid()) {
-        return 0; // the hold was broken and passed on: nothing left to give back
+    {
+        std::lock_guard<std::mutex> guard(g_holdersMutex);
+        const auto holder = g_holders.find(id);
+        if (last != getpid() ||
+            (holder != g_holders.end() && holder->second != std::this_thread::get_id())) {
+            return 0; // the hold was broken and passed on: nothing left to give back
+        }
     }
     // Adds the unit only while the semaphore reads 0, in the same step, so
     // that it never counts more than one holder.

@@ -182,46 +182,64 @@ TEST(SemaphoreTest, InitOnceReleaseNeverPastOneDeadHoldsGoRemovalFails) {
     EXPECT_EQ(SYS_SemaphoreUnlock(id), -1);
 }
 
+// The stuck holder is another process, then another thread of this one: its
+// late release must not free the semaphore while the breaker holds it.
 TEST(SemaphoreTest, StuckHolderIsForciblyReleasedAfterTheTimeOut) {
-    TestSemaphore semaphore;
-    const int id = semaphore.Init();
-    ASSERT_GE(id, 0);
-    Pipe held;
-    Pipe release;
-    const pid_t child = StartChild([&] {
-        held.Send(SYS_SemaphoreLock(id) == 0 ? 'x' : 'f');
-        release.Receive(); // comes back after its hold was broken
-        held.Send(SYS_SemaphoreUnlock(id) == 0 ? 'r' : 'f');
-        pause(); // until killed
-        return 0;
-    });
-    char byte = 0;
-    ASSERT_TRUE(held.Receive(&byte));
-    ASSERT_EQ(byte, 'x');
-    const auto synchronize = semaphore.Open();
-    const auto previous = std::signal(SIGALRM, [](int) {}); // signals must not restart the wait
-    std::thread interrupter([waiter = pthread_self()] {
-        for (int i = 0; i < 8; ++i) { // 1.6 s: a restarted wait would end after 2.6 s
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            pthread_kill(waiter, SIGALRM);
+    for (const bool sameProcess : {false, true}) {
+        SCOPED_TRACE(sameProcess ? "thread" : "process");
+        TestSemaphore semaphore;
+        const int id = semaphore.Init();
+        ASSERT_GE(id, 0);
+        Pipe held;
+        Pipe release;
+        const auto holder = [&] {
+            held.Send(SYS_SemaphoreLock(id) == 0 ? 'x' : 'f');
+            release.Receive(); // comes back after its hold was broken
+            held.Send(SYS_SemaphoreUnlock(id) == 0 ? 'r' : 'f');
+        };
+        std::thread thread;
+        pid_t child = -1;
+        if (sameProcess) {
+            thread = std::thread(holder);
+        } else {
+            child = StartChild([&] {
+                holder();
+                pause(); // until killed
+                return 0;
+            });
         }
-    });
-    const auto start = Clock::now();
-    {
-        ZAZ::SemaphoreLock lock(synchronize.get());
-        EXPECT_GE(SecondsSince(start), 0.9);
-        EXPECT_LT(SecondsSince(start), 1.9);
-        release.Send();
+        char byte = 0;
         ASSERT_TRUE(held.Receive(&byte));
-        EXPECT_EQ(byte, 'r');
-        EXPECT_EQ(semaphore.Value(), 0); // the late release lets no one in beside the breaker
+        ASSERT_EQ(byte, 'x');
+        const auto synchronize = semaphore.Open();
+        const auto previous = std::signal(SIGALRM, [](int) {}); // signals must not restart the wait
+        std::thread interrupter([waiter = pthread_self()] {
+            for (int i = 0; i < 8; ++i) { // 1.6 s: a restarted wait would end after 2.6 s
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                pthread_kill(waiter, SIGALRM);
+            }
+        });
+        const auto start = Clock::now();
+        {
+            ZAZ::SemaphoreLock lock(synchronize.get());
+            EXPECT_GE(SecondsSince(start), 0.9);
+            EXPECT_LT(SecondsSince(start), 1.9);
+            release.Send();
+            EXPECT_TRUE(held.Receive(&byte));
+            EXPECT_EQ(byte, 'r');
+            EXPECT_EQ(semaphore.Value(), 0); // the late release lets no one in beside the breaker
+        }
+        EXPECT_EQ(semaphore.Value(), 1);
+        interrupter.join();
+        std::signal(SIGALRM, previous);
+        if (sameProcess) {
+            thread.join();
+        } else {
+            kill(child, SIGKILL);
+            EXPECT_EQ(WaitChild(child), -1);
+            EXPECT_EQ(semaphore.Value(), 1); // nor does its death add a unit
+        }
     }
-    EXPECT_EQ(semaphore.Value(), 1);
-    interrupter.join();
-    std::signal(SIGALRM, previous);
-    kill(child, SIGKILL);
-    EXPECT_EQ(WaitChild(child), -1);
-    EXPECT_EQ(semaphore.Value(), 1); // nor does its death add a unit
 }
 
 TEST(SemaphoreTest, HolderThatKeepsRetakingMakesLockingFail) {
