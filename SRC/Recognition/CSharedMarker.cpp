@@ -3,7 +3,6 @@
 #include "Zaz/CardFrameworkException.h"
 #include "Zaz/Messages.h"
 #include "Zaz/SemaphoreLock.h"
-#include "Zaz/SysSharedMemory.h"
 
 #include <openssl/evp.h>
 #include <openssl/rand.h>
@@ -21,9 +20,10 @@ CSharedMarker::CSharedMarker(const std::string& readerName)
     : m_semaphore("SHMARKER_SEM_" + readerName) {
     ZAZ::SemaphoreLock hold(&m_semaphore);
     const std::string name = "SHMARKER_MAP_" + readerName;
-    const bool existed = SYS_shm_exists(name.c_str()) != 0;
     m_segment.Connect(name, kSize);
-    if (existed && !m_segment.Created()) {
+    // Created, not "absent a moment ago": a process that found no segment
+    // and then joined another's must not rewrite it under its users.
+    if (!m_segment.Created()) {
         return; // another process set it up; it is not ours to rewrite
     }
     unsigned char* data = m_segment.GetBuffer(0);
