@@ -14,9 +14,10 @@ namespace ias {
 /// An object that is not a password (choice 0, 1 or 2) has the common and
 /// authentication attributes, and its password accessors answer without
 /// failing what a password with no attributes would: pwdFlags 0, pwdType and
-/// the three lengths -1, pwdReference -1 (no reference: a real password's is
-/// never negative, and 0 is one it can have), padChar 0xFF with padCharDefined
-/// false, an empty lastPasswordChange and an empty path.
+/// the three lengths -1, pwdReference -1 (not 0, the default every PIN
+/// without a reference decodes to; a card could still encode -1, so choice()
+/// is what tells a placeholder), padChar 0xFF with padCharDefined false, an
+/// empty lastPasswordChange and an empty path.
 class IAS_API CCioPasswordAuth : public CCioAuthentication {
 public:
     /// No internal object: every accessor throws.
