@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/sem.h>
+#include <sys/syscall.h>
 
 #include <algorithm>
 #include <atomic>
@@ -65,19 +66,26 @@ TEST(CIasTerminalTest, TransactionsFollowTheOutermostLock) {
 
 TEST(CIasTerminalTest, AnotherThreadWaitsForTheOutermostRelease) {
     Terminal t;
-    std::atomic<bool> started(false), released(false), sentAfterRelease(false);
+    std::atomic<bool> released(false), sentAfterRelease(false);
+    std::atomic<pid_t> tid(0);
     std::thread other;
     {
         IAS::CIasTerminal::Lock held(t);
         other = std::thread([&] {
-            started = true;
+            tid = static_cast<pid_t>(syscall(SYS_gettid));
             t.send();
             sentAfterRelease = released.load();
         });
-        while (!started) {
-            std::this_thread::yield();
+        // Until the kernel shows the other thread asleep: waiting for the lock.
+        std::string state;
+        for (int i = 0; i < 5000 && state != "S"; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+            std::string skip;
+            std::getline(stat, skip, ')'); // pid (comm)
+            stat >> state;
         }
-        usleep(100000); // time for the send to go through, were it not held back
+        EXPECT_EQ(state, "S");
         EXPECT_TRUE(g_fake.sent.empty());
         released = true;
     }
