@@ -31,12 +31,16 @@ SYS_SemaphoreSettings g_settings = {kDefaultMaxAttempts, kDefaultTimeOutSeconds}
 // semaphore. The semaphore's last pid tells processes apart but not threads,
 // so without this a stuck thread's late release would free the hold of the
 // thread of the same process that broke it.
+// Never destroyed: a release may still come from another static's destructor.
 std::mutex g_holdersMutex;
-std::map<int, std::thread::id> g_holders;
+std::map<int, std::thread::id>& Holders() {
+    static auto* holders = new std::map<int, std::thread::id>;
+    return *holders;
+}
 
 void SetHolder(int id) {
     std::lock_guard<std::mutex> guard(g_holdersMutex);
-    g_holders[id] = std::this_thread::get_id();
+    Holders()[id] = std::this_thread::get_id();
 }
 
 void ReadSettingsFrom(std::FILE* file, SYS_SemaphoreSettings& settings) {
@@ -166,9 +170,9 @@ int SYS_SemaphoreUnlock(int id) {
     }
     {
         std::lock_guard<std::mutex> guard(g_holdersMutex);
-        const auto holder = g_holders.find(id);
+        const auto holder = Holders().find(id);
         if (last != getpid() ||
-            (holder != g_holders.end() && holder->second != std::this_thread::get_id())) {
+            (holder != Holders().end() && holder->second != std::this_thread::get_id())) {
             return 0; // the hold was broken and passed on: nothing left to give back
         }
     }
