@@ -6,6 +6,7 @@
 #include "Zaz/Messages.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace IAS {
 namespace {
@@ -24,33 +25,16 @@ bool isMoreData(std::uint16_t sw) {
     return (sw & 0xFF00) == 0x6100;
 }
 
-// Marks the end of a chain, however it ends. A chain of several pieces goes
-// out in one transaction: a command of another application between two
-// pieces would end the chain, and the card would take the tail for a whole
-// (truncated) command.
+// Marks the end of a chain, however it ends.
 class ChainMark {
 public:
-    ChainMark(CTerminal& terminal, bool pieces) : m_terminal(terminal), m_transaction(pieces) {
-        if (m_transaction) {
-            m_terminal.beginTransaction();
-        }
-    }
-    ~ChainMark() {
-        m_terminal.setChainContinues(false);
-        if (m_transaction) {
-            try {
-                m_terminal.endTransaction();
-            } catch (...) {
-                // The exchange's own outcome is the one to report.
-            }
-        }
-    }
+    explicit ChainMark(CTerminal& terminal) : m_terminal(terminal) {}
+    ~ChainMark() { m_terminal.setChainContinues(false); }
     ChainMark(const ChainMark&) = delete;
     ChainMark& operator=(const ChainMark&) = delete;
 
 private:
     CTerminal& m_terminal;
-    bool m_transaction;
 };
 } // namespace
 
@@ -58,6 +42,7 @@ struct CCard::Record {
     CTerminal* terminal = nullptr;
     std::int32_t maxResponseLength = 256;
     std::uint8_t cla = 0x00;
+    int transactionDepth = 0; // opened through this object, not yet closed
 };
 
 CCard::CCard() : m_record(new Record) {}
@@ -71,6 +56,54 @@ void CCard::reset() {
         throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
     }
     m_record->terminal->reset();
+}
+
+void CCard::beginTransaction() {
+    if (m_record->terminal == nullptr) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+    }
+    m_record->terminal->beginTransaction();
+    if (m_record->transactionDepth++ == 0) {
+        onOutermostTransaction();
+    }
+}
+
+void CCard::endTransaction() {
+    if (m_record->terminal == nullptr) {
+        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
+    }
+    if (m_record->transactionDepth > 0) {
+        --m_record->transactionDepth;
+    }
+    m_record->terminal->endTransaction();
+}
+
+int CCard::transactionDepth() const {
+    return m_record->transactionDepth;
+}
+
+CCard::Transaction::Transaction(CCard& card) : m_card(card) {
+    if (card.transactionDepth() == 0) {
+        card.beginTransaction();
+        m_own = true;
+    }
+}
+
+CCard::Transaction::~Transaction() {
+    if (m_own) {
+        try {
+            m_card.endTransaction();
+        } catch (...) {
+            // Left by an exception: that failure is the one to report.
+        }
+    }
+}
+
+void CCard::Transaction::end() {
+    if (m_own) {
+        m_own = false;
+        m_card.endTransaction();
+    }
 }
 
 CCardResponse CCard::transmit(const CCardCommand& command) {
@@ -128,8 +161,15 @@ CCardResponse CCard::exchange(const CCardCommand& command, std::uint32_t le,
     ZAZ::ByteVector piece;
     ZAZ::ByteVector received;
     std::uint16_t sw = 0;
-    // From the second piece on the terminal must not resend a piece.
-    const ChainMark mark(*terminal, total > kMaxPiece);
+    // From the second piece on the terminal must not resend a piece. A chain
+    // of several pieces goes out in one transaction (the caller's, or one of
+    // its own): a command of another application between two pieces would
+    // end the chain, and the card would take the tail for a whole command.
+    const ChainMark mark(*terminal);
+    std::optional<Transaction> chain;
+    if (total > kMaxPiece) {
+        chain.emplace(*this);
+    }
     do {
         const std::int32_t remaining = total - offset;
         const bool last = remaining <= kMaxPiece;

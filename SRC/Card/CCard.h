@@ -31,6 +31,31 @@ public:
     /// Exchange with an 8-bit Le; 0 means 256.
     virtual CCardResponse transmit(const CCardCommand& command, std::uint8_t le);
 
+    /// Opens a PC/SC transaction through the terminal, counting nested ones
+    /// (the outermost calls onOutermostTransaction); "An unknown error
+    /// occurred." without a terminal.
+    void beginTransaction();
+    /// Closes one level through the terminal.
+    void endTransaction();
+    /// Transactions opened through this object and not yet closed.
+    int transactionDepth() const;
+
+    /// A transaction for one scope, opened only when the card object holds
+    /// none (an open one is reused). Left by an exception it ends quietly.
+    class Transaction {
+    public:
+        explicit Transaction(CCard& card);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        /// Ends the transaction if this scope opened it; its failure is thrown.
+        void end();
+
+    private:
+        CCard& m_card;
+        bool m_own = false;
+    };
+
     /// 1..256, else "Illegal parameter in function call.".
     void setMaxResponseLength(int n);
     int maxResponseLength() const;
@@ -47,6 +72,8 @@ public:
                            const ZAZ::ByteVectorBase& data);
 
 protected:
+    /// Called as the outermost transaction opens.
+    virtual void onOutermostTransaction() {}
     /// One logical exchange; le is 0 (absent) or 1..256. A final status word
     /// equal to `endWarning` (when not 0) is returned with its data, not raised.
     CCardResponse exchange(const CCardCommand& command, std::uint32_t le,

@@ -55,9 +55,6 @@ struct CCiaCard::Selection {
     // The terminal's reset count when the selection was made: a reset by
     // another application since then leaves the card in the master file.
     std::uint32_t resets = 0;
-    // Transactions opened through this card object and not yet closed.
-    int transactionDepth = 0;
-
     void invalidate() {
         valid = false;
         aid.clear();
@@ -81,55 +78,9 @@ void CCiaCard::invalidateSelection() {
     m_selection->invalidate();
 }
 
-void CCiaCard::beginTransaction() {
-    CTerminal* t = terminal();
-    if (t == nullptr) {
-        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
-    }
-    t->beginTransaction();
-    if (m_selection->transactionDepth++ == 0) {
-        // Until now any application could select: the cache is a guess.
-        m_selection->invalidate();
-    }
-}
-
-void CCiaCard::endTransaction() {
-    CTerminal* t = terminal();
-    if (t == nullptr) {
-        throw ZAZ::CardFrameworkException(ZAZ::Msg::kUnknownError);
-    }
-    if (m_selection->transactionDepth > 0) {
-        --m_selection->transactionDepth;
-    }
-    t->endTransaction();
-}
-
-int CCiaCard::transactionDepth() const {
-    return m_selection->transactionDepth;
-}
-
-CCiaCard::Transaction::Transaction(CCiaCard& card) : m_card(card) {
-    if (card.transactionDepth() == 0) {
-        card.beginTransaction();
-        m_own = true;
-    }
-}
-
-CCiaCard::Transaction::~Transaction() {
-    if (m_own) {
-        try {
-            m_card.endTransaction();
-        } catch (...) {
-            // Left by an exception: that failure is the one to report.
-        }
-    }
-}
-
-void CCiaCard::Transaction::end() {
-    if (m_own) {
-        m_own = false;
-        m_card.endTransaction();
-    }
+void CCiaCard::onOutermostTransaction() {
+    // Until now any application could select: the cache is a guess.
+    m_selection->invalidate();
 }
 
 ZAZ::ByteVector CCiaCard::select(std::uint8_t p1, std::uint8_t p2,

@@ -61,37 +61,17 @@ public:
     /// unknown error occurred.").
     static ZAZ::ByteVector readFile(CCiaFileRecord& file);
 
-    /// Opens a PC/SC transaction through the terminal, counting nested ones.
-    /// The outermost forgets the selection: before it another application
-    /// could select, so the cache is trusted inside a transaction only.
-    void beginTransaction();
-    /// Closes one level through the terminal.
-    void endTransaction();
-    /// Transactions opened through this object and not yet closed.
-    int transactionDepth() const;
-
-    /// A transaction for one scope, opened only when the card object holds
-    /// none (an open one is reused). Left by an exception it ends quietly.
-    class Transaction {
-    public:
-        explicit Transaction(CCiaCard& card);
-        ~Transaction();
-        Transaction(const Transaction&) = delete;
-        Transaction& operator=(const Transaction&) = delete;
-        /// Ends the transaction if this scope opened it; its failure is thrown.
-        void end();
-
-    private:
-        CCiaCard& m_card;
-        bool m_own = false;
-    };
-
     /// The selection cache, for inspection.
     bool selectionValid() const;
     const ZAZ::ByteVector& selectedAid() const;
     const ZAZ::ByteVector& selectedPath() const;
     const ZAZ::ByteVector& selectedParentPath() const;
     std::uint8_t mfSelectP1() const;
+
+protected:
+    /// The outermost transaction forgets the selection: before it another
+    /// application could select, so the cache is trusted inside one only.
+    void onOutermostTransaction() override;
 
 private:
     ZAZ::ByteVector readRange(std::uint16_t fileId, std::int32_t offset, std::int32_t count,

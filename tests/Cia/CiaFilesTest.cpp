@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <sstream>
 #include <string>
 
@@ -293,18 +292,8 @@ TEST(CiaFile, WithoutCard) {
 #include "Cia/CCiaFile.h"
 #include "Cia/CCioAuthentication.h"
 #include "Cia/CCioFile.h"
-#include "Zaz/CardFrameworkException.h"
 
 namespace {
-
-std::string internalFailure(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ZAZ::CardFrameworkException& e) {
-        return e.message();
-    }
-    return "";
-}
 
 TEST(CiaFile, OpenFixesTheExtentFromTheFcpAndRefusesDirectories) {
     ScriptedTerminal terminal;
@@ -331,7 +320,7 @@ TEST(CiaFile, OpenFixesTheExtentFromTheFcpAndRefusesDirectories) {
 
     path.setEfidOrPath(ZAZ::ByteVector("5032"));
     terminal.expect("00 A4 02 04 02 5032 00", "62 03 82 01 38 9000");
-    EXPECT_EQ(internalFailure([&] { file.open(card, path); }),
+    EXPECT_EQ(testsupport::failureOf([&] { file.open(card, path); }),
               "File type not consistent with usage.");
     EXPECT_EQ(file.path().length(), 0xF0); // a failed open keeps the file as it was
     EXPECT_TRUE(terminal.done());
